@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+
+// Days since 1899-12-30 00:00, local time; the fraction is the time of day.
+using TDateTime = double;
+
+struct TDateParts {
+    int year = 1899, month = 12, day = 30;
+    int hour = 0, minute = 0, second = 0, msec = 0;
+};
+
+// Encoding and decoding work on the calendar alone (no time zone, no daylight saving), so a
+// value always comes back as the same wall-clock time.
+TDateTime EncodeDate(int year, int month, int day);
+TDateTime EncodeTime(int hour, int minute, int second = 0, int msec = 0);
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second = 0,
+                         int msec = 0);
+bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second,
+                       int msec, TDateTime& out);
+TDateParts DecodeDateTime(TDateTime value);
+
+TDateTime FromQDateTime(const QDateTime& local);
+QDateTime ToQDateTime(TDateTime value);
+TDateTime NowDateTime(); // the PC's local time
+
+// Two-digit years lie between 50 years before and 49 years after the current year.
+int ExpandTwoDigitYear(int yy);
+
+// Dates as the program writes them everywhere: "MM/dd/yy" with '/'.
+QString ShortDateText(TDateTime value);
+// The long time format of the user's locale ("4:15:00 PM" with United States settings).
+QString LongTimeText(TDateTime value);
+
+TDateTime LoggerTimeToDateTime(const QString& text);
+int32_t TextToInt(const QString& text);
