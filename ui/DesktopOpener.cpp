@@ -19,7 +19,11 @@ Service* g_current = nullptr;
 
 } // namespace
 
-void Install(Service* service) { g_current = service; }
-Service& Current() { return g_current ? *g_current : g_null; }
+void Install(Service* service) {
+    g_current = service;
+}
+Service& Current() {
+    return g_current ? *g_current : g_null;
+}
 
 } // namespace DesktopOpener

@@ -18,6 +18,8 @@ public:
 void Install(Service* service);
 Service& Current();
 
-inline bool Open(const QString& url) { return Current().open(url); }
+inline bool Open(const QString& url) {
+    return Current().open(url);
+}
 
 } // namespace DesktopOpener

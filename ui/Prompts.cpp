@@ -30,8 +30,12 @@ Service* g_current = nullptr;
 
 } // namespace
 
-void Install(Service* service) { g_current = service; }
-Service& Current() { return g_current ? *g_current : g_console; }
+void Install(Service* service) {
+    g_current = service;
+}
+Service& Current() {
+    return g_current ? *g_current : g_console;
+}
 
 QString Caption(Kind kind) {
     switch (kind) {
@@ -47,14 +51,22 @@ QString Caption(Kind kind) {
     return {};
 }
 
-void ShowMessage(const QString& text) { Current().ask(Kind::Message, text); }
-void ShowError(const QString& text) { Current().ask(Kind::Error, text); }
-bool Confirm(const QString& text) { return Current().ask(Kind::Confirm, text) == Answer::Yes; }
+void ShowMessage(const QString& text) {
+    Current().ask(Kind::Message, text);
+}
+void ShowError(const QString& text) {
+    Current().ask(Kind::Error, text);
+}
+bool Confirm(const QString& text) {
+    return Current().ask(Kind::Confirm, text) == Answer::Yes;
+}
 bool WarningYesNo(const QString& text) {
     return Current().ask(Kind::Warning, text) == Answer::Yes;
 }
 
-void ShowGeneralError(const QString& text) { ShowError(text); }
+void ShowGeneralError(const QString& text) {
+    ShowError(text);
+}
 
 void ShowGeneralError(const std::exception& error) {
     if (auto* own = dynamic_cast<const OmbrexError*>(&error))

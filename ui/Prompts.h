@@ -24,10 +24,10 @@ enum class Answer { Ok, Yes, No, Cancel };
 // "Hyetra Data Files|*.dat|Version 2.0 Files|*.csv" style filter, as the dialogs are designed.
 struct FileDialog {
     QString title;
-    QString folder;      // initial folder
-    QString fileName;    // proposed name (may be empty)
-    QString filter;      // pairs of description|pattern separated by '|'
-    QString defaultExt;  // "dat": given to a name typed without an extension
+    QString folder;     // initial folder
+    QString fileName;   // proposed name (may be empty)
+    QString filter;     // pairs of description|pattern separated by '|'
+    QString defaultExt; // "dat": given to a name typed without an extension
 };
 
 class Service {
@@ -47,10 +47,10 @@ Service& Current();
 
 QString Caption(Kind kind);
 
-void ShowMessage(const QString& text);    // plain message box
-void ShowError(const QString& text);      // error box
-bool Confirm(const QString& text);        // true for Yes
-bool WarningYesNo(const QString& text);   // true for Yes
+void ShowMessage(const QString& text);  // plain message box
+void ShowError(const QString& text);    // error box
+bool Confirm(const QString& text);      // true for Yes
+bool WarningYesNo(const QString& text); // true for Yes
 
 // The general error display: an error the program does not handle, shown with its own text.
 void ShowGeneralError(const QString& text);

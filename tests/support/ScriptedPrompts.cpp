@@ -6,10 +6,14 @@ using Prompts::Answer;
 using Prompts::Kind;
 
 namespace {
-QString kindName(Kind k) { return Prompts::Caption(k); }
+QString kindName(Kind k) {
+    return Prompts::Caption(k);
+}
 } // namespace
 
-ScriptedPrompts::ScriptedPrompts() { Prompts::Install(this); }
+ScriptedPrompts::ScriptedPrompts() {
+    Prompts::Install(this);
+}
 
 ScriptedPrompts::~ScriptedPrompts() {
     Prompts::Install(nullptr);
@@ -66,7 +70,8 @@ Answer ScriptedPrompts::ask(Kind kind, const QString& text) {
     const QString what = "[" + kindName(kind) + "] " + text;
     if (!m_script.isEmpty() && m_script.front().step == Step::Ask) {
         const auto& e = m_script.front();
-        const bool match = e.kind == kind && (e.containing ? text.contains(e.text) : text == e.text);
+        const bool match =
+            e.kind == kind && (e.containing ? text.contains(e.text) : text == e.text);
         if (!match && m_lenient)
             return m_lenientAnswer;
     }
@@ -76,8 +81,8 @@ Answer ScriptedPrompts::ask(Kind kind, const QString& text) {
                          : (kind == Kind::Message || kind == Kind::Error ? Answer::Ok : Answer::No);
     EXPECT_EQ(kindName(e.kind).toStdString(), kindName(kind).toStdString()) << qPrintable(text);
     if (e.containing)
-        EXPECT_TRUE(text.contains(e.text)) << "prompt: " << qPrintable(text)
-                                           << "\nexpected to contain: " << qPrintable(e.text);
+        EXPECT_TRUE(text.contains(e.text))
+            << "prompt: " << qPrintable(text) << "\nexpected to contain: " << qPrintable(e.text);
     else
         EXPECT_EQ(e.text.toStdString(), text.toStdString());
     return e.answer;
@@ -100,10 +105,16 @@ bool ScriptedPrompts::printerSetup(QPrinter*) {
     return take(Step::Printer, e, "printer set-up dialog") && e.accept;
 }
 
-RecordingOpener::RecordingOpener() { DesktopOpener::Install(this); }
-RecordingOpener::~RecordingOpener() { DesktopOpener::Install(nullptr); }
+RecordingOpener::RecordingOpener() {
+    DesktopOpener::Install(this);
+}
+RecordingOpener::~RecordingOpener() {
+    DesktopOpener::Install(nullptr);
+}
 bool RecordingOpener::open(const QString& url) {
     opened << url;
     return true;
 }
-bool RecordingOpener::hasHandler(const QString&) { return handlerAvailable; }
+bool RecordingOpener::hasHandler(const QString&) {
+    return handlerAvailable;
+}

@@ -15,7 +15,7 @@ public:
         QString text;
     };
 
-    ScriptedPrompts();  // installs itself
+    ScriptedPrompts(); // installs itself
     ~ScriptedPrompts() override;
 
     // The next prompt must be of this kind with exactly this text (or containing it).
@@ -61,7 +61,7 @@ private:
 // Records what would have been opened with the desktop's application.
 class RecordingOpener final : public DesktopOpener::Service {
 public:
-    RecordingOpener();  // installs itself
+    RecordingOpener(); // installs itself
     ~RecordingOpener() override;
     bool open(const QString& url) override;
     bool hasHandler(const QString& mimeType) override;

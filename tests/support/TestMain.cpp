@@ -41,7 +41,9 @@ class FreshFolder final : public ::testing::EmptyTestEventListener {
 
 } // namespace
 
-QString TestFolder() { return g_folder ? g_folder->path() : QDir::currentPath(); }
+QString TestFolder() {
+    return g_folder ? g_folder->path() : QDir::currentPath();
+}
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -1,0 +1,684 @@
+#include "app/TFMain.h"
+
+#include "app/ControlBar.h"
+#include "app/DeviceManager.h"
+#include "app/HelpSystem.h"
+#include "app/Links.h"
+#include "app/SettingsKeys.h"
+#include "app/SettingsStore.h"
+#include "app/StatusPanel.h"
+#include "app/TSplashscreen.h"
+#include "data/DataUnit.h"
+#include "ui/DesktopOpener.h"
+#include "ui/IntervalTimer.h"
+#include "ui/OmbrexError.h"
+#include "ui/Prompts.h"
+#include "views/TChildGraph.h"
+#include "views/TChildInfo.h"
+#include "views/TChildText.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace K = SettingsKeys;
+using CommandState::Command;
+
+namespace {
+
+constexpr int kButtonWidth = 31;
+
+struct CollectorItem {
+    const char* name;
+    uint16_t factor;
+};
+constexpr CollectorItem kCollectors[] = {
+    {"MBF001", 10}, {"MBF010", 100}, {"MBF020", 200}, {"MBF025", 254}, {"MBF050", 500}};
+
+const char* commandItem(Command c) {
+    switch (c) {
+    case Command::AutoDetect:
+        return "MnuAutoDetect";
+    case Command::ManualConnect:
+        return "MnuManualConnect";
+    case Command::Disconnect:
+        return "MnuDisconnect";
+    case Command::Download:
+        return "MnuDownload";
+    case Command::SetClock:
+        return "MnuSetClock";
+    case Command::SetId:
+        return "MnuSetId";
+    case Command::Clear:
+        return "MnuClear";
+    case Command::SaveAs:
+        return "MnuSave";
+    case Command::Export:
+        return "MnuExport";
+    case Command::Print:
+        return "MnuPrint";
+    case Command::Copy:
+        return "MnuCopy";
+    case Command::SelectAll:
+        return "MnuSelectAll";
+    }
+    return "";
+}
+
+// A settings read at start-up: a value the store cannot read is reported and its default used,
+// so one bad entry never leaves the window half made.
+template <class F> auto readOr(F read, decltype(read()) fallback) {
+    try {
+        return read();
+    } catch (const OmbrexError& e) {
+        Prompts::ShowError(e.message());
+        return fallback;
+    }
+}
+
+} // namespace
+
+TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("FMain"));
+    setWindowTitle(QStringLiteral("Ombrex V2.4"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/ombrex.svg")));
+    resize(771, 559);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_controlBar = new ControlBar(central);
+    m_controlBar->setObjectName(QStringLiteral("ControlBar1"));
+    m_mdi = new QMdiArea(central);
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_panel = new StatusPanel(central);
+    m_panel->setObjectName(QStringLiteral("Panel1"));
+    layout->addWidget(m_controlBar);
+    layout->addWidget(m_mdi, 1);
+    layout->addWidget(m_panel);
+    setCentralWidget(central);
+
+    m_statusBarTimer = new IntervalTimer(1000, this);
+    m_statusBarTimer->onTimer = [this] {
+        m_statusBarTimer->setEnabled(false);
+        m_panel->StatusLabel->hide();
+    };
+
+    buildMenus();
+    buildToolbars();
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+        if (w)
+            ChildActivate();
+    });
+
+    readSettings();
+
+    DisconnectExecute();
+    NoDataExecute();
+    m_graphFirstDay = 0;
+    m_graphLastDay = 0;
+
+    QMetaObject::invokeMethod(this, &TFMain::OpenDefaultWindows, Qt::QueuedConnection);
+    if (m_showHelp) {
+        QMetaObject::invokeMethod(this, &TFMain::firstRunHelp, Qt::QueuedConnection);
+        HelpSystem::ShowTopic(QStringLiteral("introduction.htm"));
+    }
+}
+
+TFMain::~TFMain() = default;
+
+// ---------------------------------------------------------------- menus and toolbars
+
+QAction* TFMain::addItem(QMenu* menu, const QString& name, const QString& caption,
+                         const QString& hint, const QString& icon) {
+    auto* a = new QAction(caption, this);
+    a->setObjectName(name);
+    if (!hint.isEmpty()) {
+        a->setToolTip(hint);
+        a->setStatusTip(hint);
+    }
+    if (!icon.isEmpty())
+        a->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(icon)));
+    menu->addAction(a);
+    m_items.insert(name, a);
+    return a;
+}
+
+void TFMain::buildMenus() {
+    auto on = [this](QAction* a, void (TFMain::*handler)()) {
+        connect(a, &QAction::triggered, this,
+                [this, handler] { Prompts::Guarded([&] { (this->*handler)(); }); });
+    };
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    addItem(file, "MnuLoad", "&Load", "Load from disk", "load");
+    addItem(file, "MnuSave", "Save &As...", "Save data to disk", "save")->setEnabled(false);
+    addItem(file, "MnuRaw", "&Raw Download Data");
+    file->addSeparator();
+    addItem(file, "MnuImport", "Import...");
+    addItem(file, "MnuExport", "&Export...", {}, "export");
+    file->addSeparator();
+    addItem(file, "MnuPrint", "&Print...", "Print active window", "print")->setEnabled(false);
+    file->addSeparator();
+    on(addItem(file, "MnuDeviceManager", "Device Manager"), &TFMain::MnuDeviceManagerClick);
+    file->addSeparator();
+    connect(addItem(file, "MnuExit", "E&xit", "Exit Ombrex"), &QAction::triggered, this,
+            &QWidget::close);
+    on(m_items["MnuPrint"], &TFMain::MnuPrintClick);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    on(addItem(edit, "MnuCopy", "&Copy", "Copy selected text or graph", "copy"),
+       &TFMain::MnuCopyClick);
+    m_items["MnuCopy"]->setEnabled(false);
+    on(addItem(edit, "MnuSelectAll", "&Select All", "Select all text"), &TFMain::MnuSelectAllClick);
+    m_items["MnuSelectAll"]->setEnabled(false);
+    edit->addSeparator();
+    QMenu* toolbars = edit->addMenu(QStringLiteral("Toolbars"));
+    toolbars->setToolTip(QStringLiteral("Configure toolbars"));
+    for (const char* name : {"MnuToolbarFile", "MnuToolbarActions", "MnuToolbarWindows"}) {
+        static const QHash<QString, QString> captions{{"MnuToolbarFile", "File/Edit"},
+                                                      {"MnuToolbarActions", "Actions"},
+                                                      {"MnuToolbarWindows", "Windows"}};
+        QAction* a = addItem(toolbars, name, captions.value(name));
+        a->setCheckable(true);
+        a->setChecked(true);
+    }
+
+    QMenu* logger = menuBar()->addMenu(QStringLiteral("&Logger"));
+    addItem(logger, "MnuAutoDetect", "A&uto Detect", "Auto detect logger", "auto-detect");
+    addItem(logger, "MnuManualConnect", "&Manual Connect");
+    on(addItem(logger, "MnuDisconnect", "&Disconnect", {}, "disconnect"),
+       &TFMain::MnuDisconnectClick);
+    logger->addSeparator();
+    addItem(logger, "MnuDownload", "&Download", "Download data from logger", "download");
+    addItem(logger, "MnuSetClock", "Set &Clock", "Set logger clock", "set-clock");
+    addItem(logger, "MnuSetId", "Set &Id", "Set logger ID", "set-id");
+    addItem(logger, "MnuClear", "Clear", "Clear logger memory", "clear");
+
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("S&ettings"));
+    QMenu* collector = settings->addMenu(QStringLiteral("Collector"));
+    collector->setToolTip(QStringLiteral("Set collector type"));
+    collector->setToolTipsVisible(true);
+    const char* collectorCaptions[] = {"0.01 in/tip", "0.10 mm/tip", "0.20 mm/tip", "0.254 mm/tip",
+                                       "0.50 mm/tip"};
+    void (TFMain::*collectorHandlers[])() = {&TFMain::MBF001Click, &TFMain::MBF010Click,
+                                             &TFMain::MBF020Click, &TFMain::MBF025Click,
+                                             &TFMain::MBF050Click};
+    for (int i = 0; i < 5; ++i) {
+        QAction* a = addItem(collector, kCollectors[i].name, collectorCaptions[i]);
+        a->setCheckable(true);
+        a->setChecked(i == 0);
+        on(a, collectorHandlers[i]);
+    }
+    QMenu* version = settings->addMenu(QStringLiteral("Logger Version"));
+    QAction* hyetra = addItem(version, "MnuHyetra", "Hyetra");
+    hyetra->setCheckable(true);
+    hyetra->setChecked(true);
+    on(hyetra, &TFMain::MnuHyetraClick);
+    QAction* usb = addItem(version, "MnuHyetraUsb", "Hyetra 2.0 (USB)");
+    usb->setCheckable(true);
+    on(usb, &TFMain::MnuHyetraUsbClick);
+
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    on(addItem(window, "MnuInfo", "&Info", "Create an Info window", "info"), &TFMain::MnuInfoClick);
+    on(addItem(window, "MnuText", "T&ext", "Create a Text window", "text"), &TFMain::MnuTextClick);
+    on(addItem(window, "MnuGraph", "&Graph", "Create a Graph window", "graph"),
+       &TFMain::MnuGraphClick);
+    window->addSeparator();
+    on(addItem(window, "MnuTile", "&Tile", "Tile windows", "tile"), &TFMain::MnuTileClick);
+    on(addItem(window, "MnuCascade", "&Cascade", "Cascade windows", "cascade"),
+       &TFMain::MnuCascadeClick);
+    on(addItem(window, "MnuDefaults", "&Defaults", "Default windows", "defaults"),
+       &TFMain::ApplyDefaultLayout);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    on(addItem(help, "MnuHelp", "&Help", "Help", "help"), &TFMain::MnuHelpClick);
+    help->addSeparator();
+    on(addItem(help, "MnuCheckVersion", "Check version"), &TFMain::MnuCheckVersionClick);
+    help->addSeparator();
+    on(addItem(help, "MnuAbout", "A&bout", "About Ombrex"), &TFMain::MnuAboutClick);
+
+    for (QMenu* m : {file, edit, toolbars, logger, settings, collector, version, window, help})
+        m->setToolTipsVisible(true);
+}
+
+void TFMain::buildToolbars() {
+    auto make = [this](const char* name, const QStringList& items) {
+        auto* tb = new QToolBar(QString::fromLatin1(name), this);
+        tb->setObjectName(QString::fromLatin1(name));
+        tb->setIconSize(QSize(20, 20));
+        tb->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        tb->setContentsMargins(0, 0, 0, 0);
+        int placeholder = 0;
+        for (const QString& item : items) {
+            QAction* a = nullptr;
+            if (item.isEmpty()) {
+                // Placeholders keep the design's gaps; nothing ever enables them.
+                a = new QAction(QIcon(QStringLiteral(":/icons/blank.svg")), QString(), tb);
+                a->setObjectName(QStringLiteral("%1Placeholder%2").arg(name).arg(++placeholder));
+                a->setEnabled(false);
+            } else {
+                a = m_items.value(item);
+            }
+            tb->addAction(a);
+            if (QWidget* w = tb->widgetForAction(a))
+                w->setFixedWidth(kButtonWidth);
+        }
+        m_controlBar->addBand(tb);
+        return tb;
+    };
+    m_fileTools = make("FileTools", {"MnuLoad", "MnuSave", "MnuExport", "MnuPrint", "", "MnuCopy",
+                                     "", "MnuHelp", ""});
+    m_loggerTools = make("LoggerTools", {"MnuAutoDetect", "MnuDisconnect", "MnuDownload",
+                                         "MnuSetClock", "MnuClear", "MnuSetId"});
+    m_windowTools = make(
+        "WindowTools", {"MnuInfo", "MnuText", "MnuGraph", "MnuTile", "MnuCascade", "MnuDefaults"});
+    m_controlBar->place(m_fileTools, 11, 2);
+    m_controlBar->place(m_loggerTools, 310, 2);
+    m_controlBar->place(m_windowTools, 510, 2);
+
+    connect(m_items["MnuToolbarFile"], &QAction::triggered, this,
+            [this] { toggleToolbar(m_fileTools, m_items["MnuToolbarFile"]); });
+    connect(m_items["MnuToolbarActions"], &QAction::triggered, this,
+            [this] { toggleToolbar(m_loggerTools, m_items["MnuToolbarActions"]); });
+    connect(m_items["MnuToolbarWindows"], &QAction::triggered, this,
+            [this] { toggleToolbar(m_windowTools, m_items["MnuToolbarWindows"]); });
+}
+
+void TFMain::toggleToolbar(QToolBar* toolbar, QAction* item) {
+    m_controlBar->setBandVisible(toolbar, toolbar->isHidden());
+    item->setChecked(!toolbar->isHidden());
+}
+
+QAction* TFMain::Action(const QString& objectName) const {
+    return m_items.value(objectName);
+}
+
+QAction* TFMain::Command(CommandState::Command command) const {
+    return m_items.value(QString::fromLatin1(commandItem(command)));
+}
+
+// ---------------------------------------------------------------- settings
+
+void TFMain::readSettings() {
+    for (const auto& c : kCollectors)
+        m_items[c.name]->setChecked(false);
+
+    SettingsStore store;
+    const int factor =
+        readOr([&] { return store.ReadInteger(K::Settings, K::BucketFactor, 10); }, 10);
+    DataUnit::BucketFactor = static_cast<uint16_t>(factor);
+    tickCollector(DataUnit::BucketFactor);
+
+    m_loggerModel = readOr([&] { return store.ReadInteger(K::Settings, K::Logger, 0); }, 0);
+    if (m_loggerModel == 0) {
+        m_loggerModel =
+            Prompts::Confirm(QStringLiteral("Do you have a USB based Hyetra 2.0?")) ? 2 : 1;
+        Prompts::Guarded([&] { store.WriteInteger(K::Settings, K::Logger, m_loggerModel); });
+    }
+    applyLoggerModel();
+    m_items["MnuHyetra"]->setChecked(m_loggerModel == 1);
+    m_items["MnuHyetraUsb"]->setChecked(m_loggerModel != 1);
+
+    struct Band {
+        QLatin1StringView section;
+        QToolBar* toolbar;
+        int left;
+        const char* item;
+    };
+    for (const Band& b : {Band{K::FileToolbar, m_fileTools, 11, "MnuToolbarFile"},
+                          Band{K::LoggerToolbar, m_loggerTools, 214, "MnuToolbarActions"},
+                          Band{K::WindowToolbar, m_windowTools, 385, "MnuToolbarWindows"}}) {
+        const int top = readOr([&] { return store.ReadInteger(b.section, K::Top, 2); }, 2);
+        const int left =
+            readOr([&] { return store.ReadInteger(b.section, K::Left, b.left); }, b.left);
+        const bool visible =
+            readOr([&] { return store.ReadBool(b.section, K::Visible, true); }, true);
+        m_controlBar->place(b.toolbar, left, top);
+        m_controlBar->setBandVisible(b.toolbar, visible);
+        m_items[b.item]->setChecked(visible);
+    }
+
+    m_showHelp = readOr([&] { return store.ReadBool(K::General, K::ShowHelp, true); }, true);
+
+    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+    const int dw = desktop.width();
+    const int dh = desktop.height();
+    const int w =
+        readOr([&] { return store.ReadInteger(K::WindowSettings, K::Width, dw - 50); }, dw - 50);
+    const int h =
+        readOr([&] { return store.ReadInteger(K::WindowSettings, K::Height, dh - 100); }, dh - 100);
+    const int left = readOr(
+        [&] { return store.ReadInteger(K::WindowSettings, K::Left, (dw - w) / 2); }, (dw - w) / 2);
+    const int top = readOr(
+        [&] { return store.ReadInteger(K::WindowSettings, K::Top, (dh - h) / 2); }, (dh - h) / 2);
+    const int state = readOr([&] { return store.ReadInteger(K::WindowSettings, K::State, 0); }, 0);
+    resize(w, h);
+    move(left, top);
+    if (state == 2)
+        setWindowState(Qt::WindowMaximized);
+    else if (state == 1)
+        setWindowState(Qt::WindowMinimized);
+}
+
+void TFMain::writeSettings() {
+    SettingsStore store;
+    struct Band {
+        QLatin1StringView section;
+        QToolBar* toolbar;
+    };
+    for (const Band& b : {Band{K::FileToolbar, m_fileTools}, Band{K::LoggerToolbar, m_loggerTools},
+                          Band{K::WindowToolbar, m_windowTools}}) {
+        store.WriteInteger(b.section, K::Top, b.toolbar->y());
+        store.WriteInteger(b.section, K::Left, b.toolbar->x());
+        store.WriteBool(b.section, K::Visible, !b.toolbar->isHidden());
+    }
+    // A maximised window keeps the last stored normal size and place.
+    if (!isMaximized()) {
+        store.WriteInteger(K::WindowSettings, K::Left, x());
+        store.WriteInteger(K::WindowSettings, K::Top, y());
+        store.WriteInteger(K::WindowSettings, K::Width, width());
+        store.WriteInteger(K::WindowSettings, K::Height, height());
+    }
+    store.WriteInteger(K::WindowSettings, K::State, isMaximized() ? 2 : isMinimized() ? 1 : 0);
+}
+
+void TFMain::applyLoggerModel() {
+    m_baud = m_loggerModel == 2 ? 115200 : 9600;
+    m_kPacketEnd = m_loggerModel == 2 ? QByteArray("OK\r\n") : QByteArray("\r");
+}
+
+void TFMain::MnuHyetraClick() {
+    m_items["MnuHyetra"]->setChecked(true);
+    m_items["MnuHyetraUsb"]->setChecked(false);
+    SettingsStore().WriteInteger(K::Settings, K::Logger, 1);
+    m_loggerModel = 1;
+    applyLoggerModel();
+}
+
+void TFMain::MnuHyetraUsbClick() {
+    m_items["MnuHyetraUsb"]->setChecked(true);
+    m_items["MnuHyetra"]->setChecked(false);
+    SettingsStore().WriteInteger(K::Settings, K::Logger, 2);
+    m_loggerModel = 2;
+    applyLoggerModel();
+}
+
+// ---------------------------------------------------------------- collector
+
+void TFMain::tickCollector(uint16_t factor) {
+    for (const auto& c : kCollectors)
+        m_items[c.name]->setChecked(c.factor == factor);
+}
+
+void TFMain::setCollector(uint16_t factor) {
+    DataUnit::BucketFactor = factor;
+    SettingsStore().WriteInteger(K::Settings, K::BucketFactor, factor); // WriteBF
+    tickCollector(factor);
+    RefreshDataViews();
+}
+
+void TFMain::MBF001Click() {
+    setCollector(10);
+}
+void TFMain::MBF010Click() {
+    setCollector(100);
+}
+void TFMain::MBF020Click() {
+    setCollector(200);
+}
+void TFMain::MBF025Click() {
+    setCollector(254);
+}
+void TFMain::MBF050Click() {
+    setCollector(500);
+}
+
+// ---------------------------------------------------------------- status line
+
+void TFMain::ShowStatus(const QString& text, int seconds) {
+    m_panel->StatusLabel->setText(text);
+    m_panel->StatusLabel->show();
+    m_statusBarTimer->setInterval(seconds * 1000);
+    m_statusBarTimer->setEnabled(true);
+}
+
+// ---------------------------------------------------------------- actions
+
+void TFMain::applyChanges(CommandState::Action action) {
+    for (const auto& change : CommandState::Changes(action))
+        Command(change.command)->setEnabled(change.enabled);
+}
+
+void TFMain::ConnectExecute() {
+    SetConnected(true);
+    m_panel->setConnected(true);
+    if (onConnectWatch)
+        onConnectWatch();
+    applyChanges(CommandState::Action::Connect);
+    for (TChildInfo* w : InfoWindows())
+        w->EnableExecute();
+}
+
+void TFMain::DisconnectExecute() {
+    SetConnected(false);
+    m_panel->setConnected(false);
+    applyChanges(CommandState::Action::Disconnect);
+    for (TChildInfo* w : InfoWindows())
+        w->DisableExecute();
+}
+
+void TFMain::NoDataExecute() {
+    applyChanges(CommandState::Action::NoData);
+    DataUnit::ClearTables();
+    RefreshDataViews();
+}
+
+void TFMain::GotDataExecute() {
+    applyChanges(CommandState::Action::GotData);
+}
+
+void TFMain::ChildActivate() {
+    QMdiSubWindow* active = ActiveChild();
+    if (qobject_cast<TChildInfo*>(active))
+        applyChanges(CommandState::Action::ActivateInfo);
+    else if (qobject_cast<TChildText*>(active))
+        applyChanges(CommandState::Action::ActivateText);
+    else if (qobject_cast<TChildGraph*>(active))
+        applyChanges(CommandState::Action::ActivateGraph);
+}
+
+// The edit and print commands keep what the last activation set.
+void TFMain::ChildDeactivate() {}
+
+// ---------------------------------------------------------------- child windows
+
+template <class T> QList<T*> TFMain::children() const {
+    QList<T*> found;
+    for (QMdiSubWindow* w : m_mdi->subWindowList())
+        if (auto* t = qobject_cast<T*>(w))
+            found.append(t);
+    return found;
+}
+
+QList<TChildGraph*> TFMain::GraphWindows() const {
+    return children<TChildGraph>();
+}
+QList<TChildText*> TFMain::TextWindows() const {
+    return children<TChildText>();
+}
+QList<TChildInfo*> TFMain::InfoWindows() const {
+    return children<TChildInfo>();
+}
+
+QMdiSubWindow* TFMain::ActiveChild() const {
+    return m_mdi->activeSubWindow();
+}
+
+void TFMain::SetGraphRange(int32_t first, int32_t last) {
+    m_graphFirstDay = first;
+    m_graphLastDay = last;
+}
+
+template <class T> void TFMain::showOrCreate() {
+    for (T* w : children<T>()) {
+        if (w->isMinimized())
+            w->showNormal();
+        w->show();
+        m_mdi->setActiveSubWindow(w);
+    }
+    if (!qobject_cast<T*>(ActiveChild())) {
+        auto* w = new T(this);
+        m_mdi->addSubWindow(w);
+        w->show();
+        m_mdi->setActiveSubWindow(w);
+    }
+}
+
+void TFMain::MnuInfoClick() {
+    showOrCreate<TChildInfo>();
+}
+void TFMain::MnuTextClick() {
+    showOrCreate<TChildText>();
+}
+void TFMain::MnuGraphClick() {
+    showOrCreate<TChildGraph>();
+}
+
+TChildGraph* TFMain::CreateGraphWindow() {
+    auto* w = new TChildGraph(this);
+    m_mdi->addSubWindow(w);
+    w->show();
+    m_mdi->setActiveSubWindow(w);
+    return w;
+}
+
+void TFMain::OpenDefaultWindows() {
+    for (QMdiSubWindow* w : {static_cast<QMdiSubWindow*>(new TChildInfo(this)),
+                             static_cast<QMdiSubWindow*>(new TChildText(this)),
+                             static_cast<QMdiSubWindow*>(new TChildGraph(this))}) {
+        m_mdi->addSubWindow(w);
+        w->show();
+        m_mdi->setActiveSubWindow(w);
+    }
+    ApplyDefaultLayout();
+}
+
+void TFMain::ApplyDefaultLayout() {
+    const QSize client = m_mdi->viewport()->size();
+    for (QMdiSubWindow* w : m_mdi->subWindowList()) {
+        if (w->isMinimized() || w->isMaximized())
+            w->showNormal();
+        if (qobject_cast<TChildInfo*>(w))
+            w->setGeometry(0, 0, w->width(), 255);
+        else if (qobject_cast<TChildText*>(w))
+            w->setGeometry(200, 0, 340, 255);
+        else if (qobject_cast<TChildGraph*>(w))
+            w->setGeometry(0, 255, client.width() - 4, client.height() - 255 - 4);
+    }
+}
+
+void TFMain::MnuTileClick() {
+    m_mdi->tileSubWindows();
+}
+void TFMain::MnuCascadeClick() {
+    m_mdi->cascadeSubWindows();
+}
+
+void TFMain::RefreshAllChildren() {
+    for (TChildInfo* w : InfoWindows())
+        w->EnableExecute();
+    for (TChildText* w : TextWindows())
+        w->StatusRefresh();
+    for (TChildGraph* w : GraphWindows())
+        w->UpdateGraph();
+}
+
+void TFMain::RefreshDataViews() {
+    for (QMdiSubWindow* w : m_mdi->subWindowList()) {
+        if (auto* g = qobject_cast<TChildGraph*>(w))
+            g->UpdateGraph();
+        else if (auto* t = qobject_cast<TChildText*>(w))
+            t->UpdateText();
+    }
+}
+
+// ---------------------------------------------------------------- routed edit commands
+
+QPrinter* TFMain::Printer() {
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return m_printer.get();
+}
+
+void TFMain::MnuCopyClick() {
+    if (auto* t = qobject_cast<TChildText*>(ActiveChild()))
+        t->CopytoClipboardClick();
+    else if (auto* g = qobject_cast<TChildGraph*>(ActiveChild()))
+        g->CopyToClipboard();
+}
+
+void TFMain::MnuSelectAllClick() {
+    if (auto* t = qobject_cast<TChildText*>(ActiveChild()))
+        t->SelectAllClick();
+}
+
+void TFMain::MnuPrintClick() {
+    if (!Prompts::Current().printerSetup(Printer()))
+        return;
+    if (auto* g = qobject_cast<TChildGraph*>(ActiveChild()))
+        g->DoPrint(Printer());
+    else if (auto* t = qobject_cast<TChildText*>(ActiveChild()))
+        t->DoPrint(Printer());
+}
+
+// ---------------------------------------------------------------- help, about, system
+
+void TFMain::MnuHelpClick() {
+    HelpSystem::ShowTopic(QStringLiteral("introduction.htm"));
+}
+
+void TFMain::firstRunHelp() {
+    HelpSystem::ShowTopic(QStringLiteral("introduction.htm"));
+    Prompts::Guarded([] { SettingsStore().WriteBool(K::General, K::ShowHelp, false); });
+}
+
+void TFMain::MnuAboutClick() {
+    auto* about = new TSplashscreen(this, /*about=*/true);
+    about->show();
+}
+
+void TFMain::MnuCheckVersionClick() {
+    DesktopOpener::Open(QString(Links::WebSite));
+}
+
+void TFMain::MnuDeviceManagerClick() {
+    ShowDeviceManager(this);
+}
+
+// Closes the serial port, then runs the Disconnect action.
+void TFMain::MnuDisconnectClick() {
+    if (onClosePort)
+        onClosePort();
+    DisconnectExecute();
+}
+
+// ---------------------------------------------------------------- shut-down
+
+void TFMain::closeEvent(QCloseEvent* event) {
+    MnuDisconnectClick();
+    HelpSystem::CloseAll();
+    Prompts::Guarded([this] { writeSettings(); });
+    event->accept();
+}

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "app/CommandState.h"
+#include "link/DeviceStatus.h"
+#include "views/ChildHost.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class ControlBar;
+class IntervalTimer;
+class QAction;
+class QMdiArea;
+class QMenu;
+class QPrinter;
+class QToolBar;
+class StatusPanel;
+class TChildInfo;
+class TChildText;
+
+// The MDI main window: menus, toolbars, status panel, the command state, the child windows and
+// everything that lives as long as the process.
+class TFMain : public QMainWindow, public ChildHost {
+    Q_OBJECT
+public:
+    explicit TFMain(QWidget* parent = nullptr);
+    ~TFMain() override;
+
+    // Device status values: plain setters, nothing is redrawn.
+    const DeviceStatus& Status() const override { return m_status; }
+    void SetDeviceName(const QString& v) { m_status.DeviceName = v; }
+    void SetLoggerVersion(const QString& v) { m_status.LoggerVersion = v; }
+    void SetClockOffset(double v) { m_status.ClockOffset = v; }
+    void SetRecordCount(int32_t v) { m_status.RecordCount = v; }
+    void SetBatteryText(const QString& v) { m_status.BatteryText = v; }
+    void SetConnected(bool v) { m_status.Connected = v; }
+
+    // The six actions: the only way the command state changes.
+    void ConnectExecute();
+    void DisconnectExecute();
+    void NoDataExecute();
+    void GotDataExecute();
+    void ChildActivate() override;
+    void ChildDeactivate() override;
+
+    void ShowStatus(const QString& text, int seconds);
+
+    // Child windows.
+    void ApplyDefaultLayout();
+    void OpenDefaultWindows();
+    void RefreshAllChildren();
+    void RefreshDataViews();
+    QMdiArea* MdiArea() const { return m_mdi; }
+    QList<TChildGraph*> GraphWindows() const override;
+    QList<TChildText*> TextWindows() const;
+    QList<TChildInfo*> InfoWindows() const;
+    TChildGraph* CreateGraphWindow() override;
+    QMdiSubWindow* ActiveChild() const override;
+    int32_t GraphFirstDay() const override { return m_graphFirstDay; }
+    int32_t GraphLastDay() const override { return m_graphLastDay; }
+    void SetGraphRange(int32_t first, int32_t last) override;
+    QPrinter* Printer() override;
+
+    // Commands.
+    void MnuInfoClick();
+    void MnuTextClick();
+    void MnuGraphClick();
+    void MnuTileClick();
+    void MnuCascadeClick();
+    void MnuCopyClick() override;
+    void MnuSelectAllClick();
+    void MnuPrintClick() override;
+    void MBF001Click();
+    void MBF010Click();
+    void MBF020Click();
+    void MBF025Click();
+    void MBF050Click();
+    void MnuHyetraClick();
+    void MnuHyetraUsbClick();
+    void MnuHelpClick();
+    void MnuAboutClick();
+    void MnuCheckVersionClick();
+    void MnuDeviceManagerClick();
+    void MnuDisconnectClick();
+
+    int LoggerModel() const { return m_loggerModel; }
+    int32_t PortBaud() const { return m_baud; }
+    QByteArray KPacketEndString() const { return m_kPacketEnd; }
+
+    // A command by the item's object name ("MnuDownload", "MBF025", ...), for routing and checks.
+    QAction* Action(const QString& objectName) const;
+    QAction* Command(CommandState::Command command) const;
+    QToolBar* FileTools() const { return m_fileTools; }
+    QToolBar* LoggerTools() const { return m_loggerTools; }
+    QToolBar* WindowTools() const { return m_windowTools; }
+    ControlBar* ToolBarStrip() const { return m_controlBar; }
+    StatusPanel* Panel() const { return m_panel; }
+
+    // Serial-port steps of the Connect and Disconnect commands, set by the logger link.
+    std::function<void()> onConnectWatch;
+    std::function<void()> onClosePort;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbars();
+    QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
+                     const QString& hint = {}, const QString& icon = {});
+    void applyChanges(CommandState::Action action);
+    void readSettings();
+    void writeSettings();
+    void applyLoggerModel();
+    void setCollector(uint16_t factor);
+    void tickCollector(uint16_t factor);
+    void toggleToolbar(QToolBar* toolbar, QAction* item);
+    template <class T> QList<T*> children() const;
+    template <class T> void showOrCreate();
+    void firstRunHelp();
+
+    DeviceStatus m_status;
+    int m_loggerModel = 0;
+    int32_t m_baud = 9600;
+    QByteArray m_kPacketEnd = "\r";
+    int32_t m_graphFirstDay = 0;
+    int32_t m_graphLastDay = 0;
+    bool m_showHelp = true;
+
+    QMdiArea* m_mdi = nullptr;
+    ControlBar* m_controlBar = nullptr;
+    QToolBar* m_fileTools = nullptr;
+    QToolBar* m_loggerTools = nullptr;
+    QToolBar* m_windowTools = nullptr;
+    StatusPanel* m_panel = nullptr;
+    IntervalTimer* m_statusBarTimer = nullptr;
+    QHash<QString, QAction*> m_items;
+    std::unique_ptr<QPrinter> m_printer;
+};

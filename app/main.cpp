@@ -1,0 +1,24 @@
+#include "app/QtPrompts.h"
+#include "app/Startup.h"
+#include "app/TFMain.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Pluvatec"));
+    QCoreApplication::setApplicationName(QStringLiteral("Ombrex2"));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/ombrex.svg")));
+
+    QtPrompts prompts;
+    Prompts::Install(&prompts);
+    QtDesktopOpener opener;
+    DesktopOpener::Install(&opener);
+
+    auto window = StartUp();
+    const int rc = app.exec();
+    window.reset();
+    Prompts::Install(nullptr);
+    DesktopOpener::Install(nullptr);
+    return rc;
+}
