@@ -18,8 +18,8 @@ TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second = 0, int msec = 0);
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second = 0,
                          int msec = 0);
-bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second,
-                       int msec, TDateTime& out);
+bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec,
+                       TDateTime& out);
 TDateParts DecodeDateTime(TDateTime value);
 
 TDateTime FromQDateTime(const QDateTime& local);
@@ -34,5 +34,18 @@ QString ShortDateText(TDateTime value);
 // The long time format of the user's locale ("4:15:00 PM" with United States settings).
 QString LongTimeText(TDateTime value);
 
+// "MM/dd/yy" + separator + "hh:mm": the logger's date text, also the data-file layout (',').
+QString LoggerTimeText(TDateTime value, QChar separator = QLatin1Char(' '));
+
+// The logger's date text ("MM/dd/yy hh:mm", any separator at character 9, ":ss" may follow the
+// minutes) as a date-time, whatever the regional settings. Hour characters that are not a number
+// give 0 silently; any other invalid text shows "The start time in the logger is invalid" and
+// gives 1 January 2001 12:00.
 TDateTime LoggerTimeToDateTime(const QString& text);
+TDateTime LoggerTimeToDateTime(QStringView text);
+
+// A signed decimal whole number: leading blanks and a sign are accepted, nothing after the
+// digits, within 32 bits.
+bool ReadWholeNumber(QStringView text, int32_t& value);
+// The text's value, or 0 when it is not a whole number.
 int32_t TextToInt(const QString& text);

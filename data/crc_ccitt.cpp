@@ -4,7 +4,9 @@ namespace {
 uint16_t CrcRegister = 0;
 }
 
-void CrcReset() { CrcRegister = 0; }
+void CrcReset() {
+    CrcRegister = 0;
+}
 
 // Shift-in form of CRC-CCITT (polynomial 0x1021): with two zero bytes appended to the message it
 // yields the CRC-16/XMODEM value the logger sends.
@@ -18,4 +20,6 @@ void CrcUpdate(uint8_t byte) {
     }
 }
 
-uint16_t CrcValue() { return CrcRegister; }
+uint16_t CrcValue() {
+    return CrcRegister;
+}

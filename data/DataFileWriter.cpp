@@ -1,0 +1,80 @@
+#include "data/DataUnit.h"
+
+#include "ui/OmbrexError.h"
+#include "ui/Prompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace DataUnit {
+
+namespace {
+
+QString Quoted(const QString& path) {
+    return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
+}
+
+[[noreturn]] void Fail(const QString& what, const QString& path, const QString& reason) {
+    throw OmbrexError(what + QLatin1Char(' ') + Quoted(path) + QStringLiteral(". ") + reason);
+}
+
+// The old content goes first into the new file, so an append that fails leaves the old intact.
+void CopyOldContent(const QString& path, QSaveFile& out) {
+    QFile old(path);
+    if (!old.open(QIODevice::ReadOnly))
+        Fail(QStringLiteral("Cannot open file"), path, old.errorString());
+    QByteArray chunk;
+    while (!(chunk = old.read(1 << 16)).isEmpty())
+        if (out.write(chunk) != chunk.size())
+            Fail(QStringLiteral("Cannot write file"), path, out.errorString());
+    if (old.error() != QFileDevice::NoError)
+        Fail(QStringLiteral("Cannot read file"), path, old.errorString());
+}
+
+} // namespace
+
+QString DataFileLine(const TRainRecord& record) {
+    // Count / 100 in whole numbers, so no rounding can touch the digits.
+    const int64_t count = record.Count;
+    const int64_t magnitude = count < 0 ? -count : count;
+    return LoggerTimeText(record.DateTime, QLatin1Char(',')) + QLatin1Char(',') +
+           (count < 0 ? QStringLiteral("-") : QString()) +
+           QString::asprintf("%lld.%02lld", static_cast<long long>(magnitude / 100),
+                             static_cast<long long>(magnitude % 100));
+}
+
+void SaveDataFile(const QString& path) {
+    const QFileInfo info(path);
+    bool append = false;
+    if (info.exists() && !info.isDir()) {
+        if (Prompts::Confirm(QStringLiteral("File exists, do you want to append to it?")))
+            append = true;
+        else if (!Prompts::Confirm(QStringLiteral("Do you want to overwrite the file?")))
+            return;
+    }
+    // Written beside the old file and put in its place only when complete.
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        Fail(QStringLiteral("Cannot create file"), path, out.errorString());
+    if (append)
+        CopyOldContent(path, out);
+    QByteArray buffer;
+    buffer.reserve(1 << 16);
+    const int32_t count = EventCount();
+    for (int32_t i = 0; i < count; ++i) {
+        bool outOfRange = false;
+        buffer += DataFileLine(GetEvent(i, outOfRange)).toLatin1();
+        buffer += "\r\n";
+        if (buffer.size() >= (1 << 16) || i + 1 == count) {
+            if (out.write(buffer) != buffer.size())
+                Fail(QStringLiteral("Cannot write file"), path, out.errorString());
+            buffer.clear();
+        }
+    }
+    if (!out.commit())
+        Fail(QStringLiteral("Cannot write file"), path, out.errorString());
+}
+
+} // namespace DataUnit
