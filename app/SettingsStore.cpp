@@ -24,7 +24,11 @@ QString SettingsStore::Location() {
 }
 
 int SettingsStore::ReadInteger(const QString& section, const QString& name, int defaultValue) {
-    const QString k = key(section, name);
+    QString k = key(section, name);
+    // The ini form keeps keys of a section named "General" in "[%General]"; one written by hand
+    // as "[General]" reads as a key of no section.
+    if (!m_settings->contains(k) && section == QLatin1String("General"))
+        k = name;
     if (!m_settings->contains(k))
         return defaultValue;
     const QVariant value = m_settings->value(k);

@@ -162,11 +162,12 @@ void TFMain::buildMenus() {
     };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    addItem(file, "MnuLoad", "&Load", "Load from disk", "load");
-    addItem(file, "MnuSave", "Save &As...", "Save data to disk", "save")->setEnabled(false);
-    addItem(file, "MnuRaw", "&Raw Download Data");
+    on(addItem(file, "MnuLoad", "&Load", "Load from disk", "load"), &TFMain::MnuLoadClick);
+    on(addItem(file, "MnuSave", "Save &As...", "Save data to disk", "save"), &TFMain::MnuSaveClick);
+    m_items["MnuSave"]->setEnabled(false);
+    on(addItem(file, "MnuRaw", "&Raw Download Data"), &TFMain::R1Click);
     file->addSeparator();
-    addItem(file, "MnuImport", "Import...");
+    on(addItem(file, "MnuImport", "Import..."), &TFMain::MnuImportClick);
     addItem(file, "MnuExport", "&Export...", {}, "export");
     file->addSeparator();
     addItem(file, "MnuPrint", "&Print...", "Print active window", "print")->setEnabled(false);
@@ -366,9 +367,10 @@ void TFMain::readSettings() {
     const int state = readOr([&] { return store.ReadInteger(K::WindowSettings, K::State, 0); }, 0);
     resize(w, h);
     move(left, top);
-    if (state == 2)
+    if (state == 2) {
+        m_restoreGeometry = QRect(left, top, w, h);
         setWindowState(Qt::WindowMaximized);
-    else if (state == 1)
+    } else if (state == 1)
         setWindowState(Qt::WindowMinimized);
 }
 
@@ -675,6 +677,22 @@ void TFMain::MnuDisconnectClick() {
 }
 
 // ---------------------------------------------------------------- shut-down
+
+// Not every platform remembers the normal place of a window that was shown maximised; the first
+// restore puts it where the store says it was.
+void TFMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || m_restoreGeometry.isNull())
+        return;
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+        const QRect place = m_restoreGeometry;
+        m_restoreGeometry = QRect();
+        QTimer::singleShot(0, this, [this, place] {
+            resize(place.size());
+            move(place.topLeft());
+        });
+    }
+}
 
 void TFMain::closeEvent(QCloseEvent* event) {
     MnuDisconnectClick();

@@ -86,6 +86,16 @@ public:
     void MnuDeviceManagerClick();
     void MnuDisconnectClick();
 
+    // Data files (FileCommands.cpp).
+    void MnuLoadClick();
+    void MnuSaveClick();
+    void MnuImportClick();
+    void R1Click();
+    // The data folder, created when missing: beside the program, or per user where the program's
+    // folder cannot be written. Empty (after "Error creating directory") when neither can be made.
+    QString EnsureDataFolder();
+    QString LastLoadedFile() const { return m_lastLoadedFile; }
+
     int LoggerModel() const { return m_loggerModel; }
     int32_t PortBaud() const { return m_baud; }
     QByteArray KPacketEndString() const { return m_kPacketEnd; }
@@ -105,6 +115,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildMenus();
@@ -129,6 +140,9 @@ private:
     int32_t m_graphFirstDay = 0;
     int32_t m_graphLastDay = 0;
     bool m_showHelp = true;
+    QString m_lastLoadedFile; // the open dialog's file name
+    QString m_saveFileName;   // the save dialog's last name
+    QRect m_restoreGeometry;  // the stored normal place of a window that starts maximised
 
     QMdiArea* m_mdi = nullptr;
     ControlBar* m_controlBar = nullptr;

@@ -164,7 +164,7 @@ TEST(MainWindow, CollectorFromTheStoreAndTheMenu) {
 
 TEST(MainWindow, BadSettingsFallBackToDefaults) {
     seedSettings("[Settings]\nLogger=1\n[General]\nShowHelp=0\n"
-                 "[Window Settings]\nWidth=abc\nHeight=\"300, 200\"\n");
+                 "[Window Settings]\nWidth=abc\nHeight=300, 200\n");
     ScriptedPrompts prompts;
     prompts.expect(Kind::Error, "Invalid data type for 'Height'", Answer::Ok);
     TFMain w;
@@ -193,7 +193,7 @@ TEST(MainWindow, MaximisedShutDownKeepsTheNormalPlace) {
     auto w = openMain();
     EXPECT_TRUE(w->isMaximized());
     w->showNormal();
-    WaitUntil([&] { return !w->isMaximized(); }, 1000);
+    WaitUntil([&] { return !w->isMaximized() && w->size() == QSize(600, 400); }, 1000);
     EXPECT_EQ(w->size(), QSize(600, 400));
     EXPECT_EQ(w->pos(), QPoint(30, 40));
 }
@@ -245,8 +245,11 @@ TEST(MainWindow, CommandStateFollowsTheActions) {
         // Closing every child leaves the edit and print commands as the last activation set them.
         {[&] {
              w->MdiArea()->setActiveSubWindow(w->TextWindows().first());
-             w->MdiArea()->closeAllSubWindows();
+             w->GraphWindows().first()->close();
+             w->InfoWindows().first()->close();
+             w->TextWindows().first()->close();
              QCoreApplication::processEvents();
+             EXPECT_TRUE(w->MdiArea()->subWindowList().isEmpty());
          },
          {"MnuAutoDetect", "MnuManualConnect", "MnuPrint", "MnuCopy", "MnuSelectAll"}},
     };

@@ -24,3 +24,14 @@ inline void SpinFor(int ms) {
 
 // The fresh folder this test runs in (also its HOME; XDG_CONFIG_HOME is <it>/config).
 QString TestFolder();
+
+#include <QStringList>
+#include <ostream>
+
+// Readable gtest output for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}';
+}
