@@ -1,0 +1,73 @@
+#include "link/dialogs/TFormErase.h"
+
+#include "ui/IntervalTimer.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+
+TFormErase::TFormErase(QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_main(mainWindow) {
+    setObjectName(QStringLiteral("FormErase"));
+    setWindowTitle(QStringLiteral("Please wait."));
+    setModal(false);
+    setFixedSize(300, 110);
+
+    auto* title = new QLabel(QStringLiteral("Erasing Hyetra Memory...."), this);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    title->move(16, 12);
+    auto* note = new QLabel(QStringLiteral("This process can not be aborted."), this);
+    note->move(16, 36);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setRange(0, 31);
+    ProgressBar1->setGeometry(16, 64, 268, 18);
+
+    Timer1 = new IntervalTimer(1000, this);
+    Timer1->onTimer = [this] {
+        ProgressBar1->setValue(ProgressBar1->value() + 1);
+        if (ProgressBar1->value() > 30) {
+            if (onTimeUp)
+                onTimeUp();
+            close();
+        }
+    };
+}
+
+void TFormErase::Start() {
+    if (m_main) {
+        const QRect m = m_main->geometry();
+        move(m.left() + m.width() / 2 - width() / 2, m.top() + m.height() / 2 - height() / 2);
+    }
+    show();
+    raise();
+    activateWindow();
+    // Window activation is not delivered everywhere (offscreen, some window managers); starting
+    // here as well keeps the 31 seconds honest.
+    if (!Timer1->enabled()) {
+        ProgressBar1->setValue(0);
+        Timer1->setEnabled(true);
+    }
+}
+
+bool TFormErase::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && !Timer1->enabled()) {
+        ProgressBar1->setValue(0);
+        Timer1->setEnabled(true);
+    }
+    return QDialog::event(e);
+}
+
+void TFormErase::closeEvent(QCloseEvent* e) {
+    Timer1->setEnabled(false);
+    QDialog::closeEvent(e);
+}
+
+void TFormErase::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape)
+        return; // the erase cannot be cancelled
+    QDialog::keyPressEvent(e);
+}
