@@ -1,9 +1,97 @@
 #include "app/DeviceManager.h"
 
-#include "ui/Paths.h"
-#include "ui/Prompts.h"
+#include "link/PortAvailable.h"
+#include "link/PortMap.h"
 
-void ShowDeviceManager(QWidget*) {
-    Prompts::ShowMessage(QStringLiteral("Serial ports are mapped to COM numbers in %1")
-                             .arg(UserConfigFolder() + QStringLiteral("/Ombrex2/ports")));
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSerialPortInfo>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+struct PortRow {
+    QString name, path, description, maker, usb, state;
+};
+
+QList<PortRow> portRows() {
+    QList<PortRow> rows;
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (int n : PortMap::MappedPorts()) {
+        PortRow row;
+        row.name = PortMap::PortName(n);
+        row.path = PortMap::DevicePath(n);
+        const QString target = QFileInfo(row.path).canonicalFilePath();
+        for (const QSerialPortInfo& info : infos) {
+            if (QFileInfo(info.systemLocation()).canonicalFilePath() != target)
+                continue;
+            row.description = info.description();
+            row.maker = info.manufacturer();
+            if (info.hasVendorIdentifier())
+                row.usb = QStringLiteral("%1:%2")
+                              .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                              .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+        }
+        if (row.description.isEmpty() && row.path.startsWith(QLatin1String("/dev/pts/")))
+            row.description = QStringLiteral("pseudo-terminal (virtual logger)");
+        row.state = PortAvailable(n) ? QStringLiteral("free") : QStringLiteral("in use");
+        rows.append(row);
+    }
+    return rows;
+}
+
+} // namespace
+
+void ShowDeviceManager(QWidget* parent) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Serial Ports"));
+    dialog.resize(720, 320);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* intro = new QLabel(
+        QStringLiteral(
+            "The serial ports Ombrex can use, by the COM number it gives them. A USB "
+            "Hyetra shows up as /dev/ttyUSB<i>n</i> or /dev/ttyACM<i>n</i>. To give a "
+            "device another number, make a link named COM<i>n</i> to it in<br><tt>%1</tt>")
+            .arg(PortMap::PortsFolder().toHtmlEscaped()),
+        &dialog);
+    intro->setWordWrap(true);
+    intro->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(intro);
+
+    auto* table = new QTableWidget(&dialog);
+    table->setObjectName(QStringLiteral("PortTable"));
+    table->setColumnCount(6);
+    table->setHorizontalHeaderLabels({QStringLiteral("Port"), QStringLiteral("Device"),
+                                      QStringLiteral("Description"), QStringLiteral("Maker"),
+                                      QStringLiteral("USB id"), QStringLiteral("Now")});
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    auto fill = [table] {
+        const QList<PortRow> rows = portRows();
+        table->setRowCount(int(rows.size()));
+        for (int r = 0; r < rows.size(); ++r) {
+            const PortRow& p = rows[r];
+            const QString cells[] = {p.name, p.path, p.description, p.maker, p.usb, p.state};
+            for (int c = 0; c < 6; ++c)
+                table->setItem(r, c, new QTableWidgetItem(cells[c]));
+        }
+        table->resizeColumnsToContents();
+        table->horizontalHeader()->setStretchLastSection(true);
+    };
+    fill();
+    layout->addWidget(table);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    QPushButton* refresh =
+        buttons->addButton(QStringLiteral("&Refresh"), QDialogButtonBox::ActionRole);
+    QObject::connect(refresh, &QPushButton::clicked, &dialog, fill);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.exec();
 }

@@ -4,6 +4,7 @@
 #include "app/DeviceManager.h"
 #include "app/HelpSystem.h"
 #include "app/Links.h"
+#include "app/LoggerLink.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "app/StatusPanel.h"
@@ -115,6 +116,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
         m_panel->StatusLabel->hide();
     };
 
+    m_link = new LoggerLink(*this);
     buildMenus();
     buildToolbars();
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
@@ -197,15 +199,24 @@ void TFMain::buildMenus() {
     }
 
     QMenu* logger = menuBar()->addMenu(QStringLiteral("&Logger"));
-    addItem(logger, "MnuAutoDetect", "A&uto Detect", "Auto detect logger", "auto-detect");
-    addItem(logger, "MnuManualConnect", "&Manual Connect");
+    on(addItem(logger, "MnuAutoDetect", "A&uto Detect", "Auto detect logger", "auto-detect"),
+       &TFMain::MnuAutoDetectClick);
+    on(addItem(logger, "MnuManualConnect", "&Manual Connect"), &TFMain::MnuManualConnectClick);
     on(addItem(logger, "MnuDisconnect", "&Disconnect", {}, "disconnect"),
        &TFMain::MnuDisconnectClick);
     logger->addSeparator();
-    addItem(logger, "MnuDownload", "&Download", "Download data from logger", "download");
-    addItem(logger, "MnuSetClock", "Set &Clock", "Set logger clock", "set-clock");
-    addItem(logger, "MnuSetId", "Set &Id", "Set logger ID", "set-id");
-    addItem(logger, "MnuClear", "Clear", "Clear logger memory", "clear");
+    auto link = [this](QAction* a, void (LoggerLink::*handler)()) {
+        connect(a, &QAction::triggered, this,
+                [this, handler] { Prompts::Guarded([&] { (m_link->*handler)(); }); });
+    };
+    link(addItem(logger, "MnuDownload", "&Download", "Download data from logger", "download"),
+         &LoggerLink::MnuDownloadClick);
+    link(addItem(logger, "MnuSetClock", "Set &Clock", "Set logger clock", "set-clock"),
+         &LoggerLink::MnuSetClockClick);
+    link(addItem(logger, "MnuSetId", "Set &Id", "Set logger ID", "set-id"),
+         &LoggerLink::MnuSetIdClick);
+    link(addItem(logger, "MnuClear", "Clear", "Clear logger memory", "clear"),
+         &LoggerLink::MnuClearClick);
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral("S&ettings"));
     QMenu* collector = settings->addMenu(QStringLiteral("Collector"));
@@ -399,6 +410,7 @@ void TFMain::writeSettings() {
 void TFMain::applyLoggerModel() {
     m_baud = m_loggerModel == 2 ? 115200 : 9600;
     m_kPacketEnd = m_loggerModel == 2 ? QByteArray("OK\r\n") : QByteArray("\r");
+    m_link->ApplyModel(m_baud, m_kPacketEnd);
 }
 
 void TFMain::MnuHyetraClick() {
@@ -466,8 +478,7 @@ void TFMain::applyChanges(CommandState::Action action) {
 void TFMain::ConnectExecute() {
     SetConnected(true);
     m_panel->setConnected(true);
-    if (onConnectWatch)
-        onConnectWatch();
+    Prompts::Guarded([this] { m_link->WatchLine(); });
     applyChanges(CommandState::Action::Connect);
     for (TChildInfo* w : InfoWindows())
         w->EnableExecute();
@@ -671,9 +682,26 @@ void TFMain::MnuDeviceManagerClick() {
 
 // Closes the serial port, then runs the Disconnect action.
 void TFMain::MnuDisconnectClick() {
-    if (onClosePort)
-        onClosePort();
+    m_link->ClosePort();
     DisconnectExecute();
+}
+
+void TFMain::MnuAutoDetectClick() {
+    NoDataExecute();
+    m_link->StartAutoDetect();
+}
+
+void TFMain::MnuManualConnectClick() {
+    m_link->StartManualConnect();
+}
+
+void TFMain::SetMainEnabled(bool enabled) {
+    menuBar()->setEnabled(enabled);
+    centralWidget()->setEnabled(enabled);
+}
+
+bool TFMain::MainEnabled() const {
+    return centralWidget()->isEnabled();
 }
 
 // ---------------------------------------------------------------- shut-down

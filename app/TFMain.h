@@ -12,6 +12,7 @@
 
 class ControlBar;
 class IntervalTimer;
+class LoggerLink;
 class QAction;
 class QMdiArea;
 class QMenu;
@@ -85,6 +86,8 @@ public:
     void MnuCheckVersionClick();
     void MnuDeviceManagerClick();
     void MnuDisconnectClick();
+    void MnuAutoDetectClick();
+    void MnuManualConnectClick();
 
     // Data files (FileCommands.cpp).
     void MnuLoadClick();
@@ -109,9 +112,11 @@ public:
     ControlBar* ToolBarStrip() const { return m_controlBar; }
     StatusPanel* Panel() const { return m_panel; }
 
-    // Serial-port steps of the Connect and Disconnect commands, set by the logger link.
-    std::function<void()> onConnectWatch;
-    std::function<void()> onClosePort;
+    LoggerLink& Link() { return *m_link; }
+    // While the program waits for the logger the main window takes no input; its dialogs
+    // (connect, download, erase, name) stay usable.
+    void SetMainEnabled(bool enabled);
+    bool MainEnabled() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -153,4 +158,5 @@ private:
     IntervalTimer* m_statusBarTimer = nullptr;
     QHash<QString, QAction*> m_items;
     std::unique_ptr<QPrinter> m_printer;
+    LoggerLink* m_link = nullptr;
 };
