@@ -1,6 +1,7 @@
 #include "app/QtPrompts.h"
 #include "app/Startup.h"
 #include "app/TFMain.h"
+#include "link/dialogs/SelectPortChooser.h"
 
 #include <QApplication>
 
@@ -15,9 +16,13 @@ int main(int argc, char** argv) {
     QtDesktopOpener opener;
     DesktopOpener::Install(&opener);
 
+    SelectPortChooser chooser;
+    PortChooser::Install(&chooser);
+
     auto window = StartUp();
     const int rc = app.exec();
     window.reset();
+    PortChooser::Install(nullptr);
     Prompts::Install(nullptr);
     DesktopOpener::Install(nullptr);
     return rc;
