@@ -97,6 +97,10 @@ public:
     // The data folder, created when missing: beside the program, or per user where the program's
     // folder cannot be written. Empty (after "Error creating directory") when neither can be made.
     QString EnsureDataFolder();
+    // The folder choice itself: the program's data folder where it exists writable or can be
+    // made, else the per-user one where it exists or can be made; empty when neither.
+    static QString ChooseDataFolder(const QString& programDataFolder,
+                                    const QString& userDataFolder);
     QString LastLoadedFile() const { return m_lastLoadedFile; }
 
     int LoggerModel() const { return m_loggerModel; }
