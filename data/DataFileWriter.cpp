@@ -20,6 +20,17 @@ QString Quoted(const QString& path) {
     throw OmbrexError(what + QLatin1Char(' ') + Quoted(path) + QStringLiteral(". ") + reason);
 }
 
+// A short write is followed up until the system names its reason.
+void WriteAll(QSaveFile& out, const QByteArray& bytes, const QString& path) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const qint64 wrote = out.write(bytes.constData() + done, bytes.size() - done);
+        if (wrote <= 0)
+            Fail(QStringLiteral("Cannot write file"), path, out.errorString());
+        done += qsizetype(wrote);
+    }
+}
+
 // The old content goes first into the new file, so an append that fails leaves the old intact.
 void CopyOldContent(const QString& path, QSaveFile& out) {
     QFile old(path);
@@ -27,8 +38,7 @@ void CopyOldContent(const QString& path, QSaveFile& out) {
         Fail(QStringLiteral("Cannot open file"), path, old.errorString());
     QByteArray chunk;
     while (!(chunk = old.read(1 << 16)).isEmpty())
-        if (out.write(chunk) != chunk.size())
-            Fail(QStringLiteral("Cannot write file"), path, out.errorString());
+        WriteAll(out, chunk, path);
     if (old.error() != QFileDevice::NoError)
         Fail(QStringLiteral("Cannot read file"), path, old.errorString());
 }
@@ -56,7 +66,8 @@ void SaveDataFile(const QString& path) {
     }
     // Written beside the old file and put in its place only when complete.
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
+    // Unbuffered, so a failing write reports the system's reason (a disk full, a size limit).
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         Fail(QStringLiteral("Cannot create file"), path, out.errorString());
     if (append)
         CopyOldContent(path, out);
@@ -68,8 +79,7 @@ void SaveDataFile(const QString& path) {
         buffer += DataFileLine(GetEvent(i, outOfRange)).toLatin1();
         buffer += "\r\n";
         if (buffer.size() >= (1 << 16) || i + 1 == count) {
-            if (out.write(buffer) != buffer.size())
-                Fail(QStringLiteral("Cannot write file"), path, out.errorString());
+            WriteAll(out, buffer, path);
             buffer.clear();
         }
     }

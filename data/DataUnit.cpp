@@ -96,8 +96,8 @@ void BuildDailyTable(TDateTime firstDay) {
 }
 
 QString FormatDepth(int32_t count) {
-    // The product is a 32-bit integer; only the division is in floating point.
-    const int32_t product = int32_t(int64_t(count) * int64_t(BucketFactor));
+    // Formed in 64 bits: a 32-bit product would wrap into a wrong depth for huge sums.
+    const int64_t product = int64_t(count) * int64_t(BucketFactor);
     const double depth = double(product) / 1000.0;
     const double magnitude = std::fabs(depth);
     QString text;

@@ -1,0 +1,107 @@
+#include "data/DataFiles.h"
+
+#include "tests/data/DataTestSupport.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestUtil.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+class GarbageInput : public DataTest {};
+
+// Random bytes, half of them from the characters the parsers look at, so the fuzz reaches past
+// the first length check.
+QByteArray Garbage(QRandomGenerator& random, int size) {
+    static const QByteArray near = "0123456789/:,. \r\n\r\nM!-+";
+    QByteArray out(size, '\0');
+    for (char& c : out)
+        c = random.bounded(2) ? near[random.bounded(int(near.size()))] : char(random.bounded(256));
+    return out;
+}
+
+void ExpectSaneTables() {
+    for (const TRainRecord& r : Events()) {
+        EXPECT_GE(r.Count, 0);
+        EXPECT_LE(r.Count, 255);
+        EXPECT_LE(r.Message.size(), 20);
+    }
+}
+
+TEST_F(GarbageInput, RandomBytesAsCaptureDataFileAndImport) {
+    ScriptedPrompts prompts;
+    prompts.allowAny(Prompts::Answer::Ok);
+    QRandomGenerator random(20090615);
+    const QString path = TestFolder() + "/garbage.dat";
+    for (int round = 0; round < 300; ++round) {
+        const QByteArray bytes = Garbage(random, int(random.bounded(1, 3000)));
+        for (const char* version : {"105", "104"}) {
+            DataUnit::ClearTables();
+            SetCapture(bytes);
+            CheckDownloadCrc();
+            SetCapture(bytes);
+            DataUnit::ParseDownload(QString::fromLatin1(version));
+            EXPECT_FALSE(CaptureStream::Exists());
+            ExpectSaneTables();
+            DataUnit::BuildDailyTable(DataUnit::StartTime());
+        }
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        DataFiles::LoadDataFile(path);
+        ExpectSaneTables();
+        DataFiles::ImportFile(path);
+        ExpectSaneTables();
+        EXPECT_GE(DataUnit::EventCount(), 1); // the end record at least
+    }
+}
+
+#ifdef Q_OS_LINUX
+long PeakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+#endif
+
+TEST_F(GarbageInput, HugeFileWithoutLineEndsIsReadInBoundedMemory) {
+    ScriptedPrompts prompts;
+    prompts.allowAny(Prompts::Answer::Ok);
+    const QString path = TestFolder() + "/one-line.dat";
+    constexpr int Megabytes = 64;
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QRandomGenerator random(7);
+        QByteArray chunk(1 << 20, '\0');
+        for (int i = 0; i < Megabytes; ++i) {
+            for (char& c : chunk) {
+                c = char(random.bounded(256));
+                if (c == '\n')
+                    c = 'x';
+            }
+            f.write(chunk);
+        }
+    }
+#ifdef Q_OS_LINUX
+    const long before = PeakKilobytes();
+#endif
+    const DataFiles::ReadResult loaded = DataFiles::LoadDataFile(path);
+    EXPECT_EQ(loaded.errors + DataUnit::EventCount(), 1); // one line, rejected or not
+#ifdef Q_OS_LINUX
+    EXPECT_LT(PeakKilobytes() - before, 16 * 1024); // not the file's size
+#endif
+    DataFiles::ImportFile(path); // holds the bytes once for the check, no more
+    EXPECT_EQ(DataUnit::EventCount(), 1);
+#ifdef Q_OS_LINUX
+    EXPECT_LT(PeakKilobytes() - before, (Megabytes + 16) * 1024);
+#endif
+}
+
+} // namespace
