@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cstdio>
+#include <cstdlib>
 
 namespace DataUnit {
 
@@ -43,16 +45,25 @@ void CopyOldContent(const QString& path, QSaveFile& out) {
         Fail(QStringLiteral("Cannot read file"), path, old.errorString());
 }
 
+// "mm/dd/yy,hh:mm," + Count / 100, in whole numbers so no rounding can touch the digits.
+void AppendLine(QByteArray& out, const TRainRecord& record, bool lineEnd = true) {
+    const TDateParts p = DecodeDateTime(record.DateTime);
+    const int64_t count = record.Count;
+    const int64_t magnitude = count < 0 ? -count : count;
+    char text[64];
+    const int n = std::snprintf(text, sizeof text, "%02d/%02d/%02d,%02d:%02d,%s%lld.%02lld%s",
+                                p.month, p.day, std::abs(p.year % 100), p.hour, p.minute,
+                                count < 0 ? "-" : "", static_cast<long long>(magnitude / 100),
+                                static_cast<long long>(magnitude % 100), lineEnd ? "\r\n" : "");
+    out.append(text, n);
+}
+
 } // namespace
 
 QString DataFileLine(const TRainRecord& record) {
-    // Count / 100 in whole numbers, so no rounding can touch the digits.
-    const int64_t count = record.Count;
-    const int64_t magnitude = count < 0 ? -count : count;
-    return LoggerTimeText(record.DateTime, QLatin1Char(',')) + QLatin1Char(',') +
-           (count < 0 ? QStringLiteral("-") : QString()) +
-           QString::asprintf("%lld.%02lld", static_cast<long long>(magnitude / 100),
-                             static_cast<long long>(magnitude % 100));
+    QByteArray line;
+    AppendLine(line, record, false);
+    return QString::fromLatin1(line);
 }
 
 void SaveDataFile(const QString& path) {
@@ -72,12 +83,11 @@ void SaveDataFile(const QString& path) {
     if (append)
         CopyOldContent(path, out);
     QByteArray buffer;
-    buffer.reserve(1 << 16);
+    buffer.reserve((1 << 16) + 64);
     const int32_t count = EventCount();
     for (int32_t i = 0; i < count; ++i) {
         bool outOfRange = false;
-        buffer += DataFileLine(GetEvent(i, outOfRange)).toLatin1();
-        buffer += "\r\n";
+        AppendLine(buffer, GetEvent(i, outOfRange));
         if (buffer.size() >= (1 << 16) || i + 1 == count) {
             WriteAll(out, buffer, path);
             buffer.clear();

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QLocale>
 #include <QTime>
+#include <chrono>
 #include <cmath>
 
 namespace {
@@ -157,7 +158,17 @@ TDateTime NowDateTime() {
 }
 
 int ExpandTwoDigitYear(int yy) {
-    const int first = QDate::currentDate().year() - 50;
+    // Asking the clock for the local date costs more than the rest of a record line, so the
+    // year is looked up again only once a second.
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point checked;
+    static int currentYear = 0;
+    const Clock::time_point now = Clock::now();
+    if (currentYear == 0 || now - checked > std::chrono::seconds(1)) {
+        currentYear = QDate::currentDate().year();
+        checked = now;
+    }
+    const int first = currentYear - 50;
     int year = first - first % 100 + yy % 100;
     if (year < first)
         year += 100;

@@ -3,6 +3,8 @@
 
 #include "ui/Prompts.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <cstring>
 
@@ -64,9 +66,10 @@ int ParseRecordLine(const QString& line) {
         whole = ReadWholeNumber(count, value);
     } else {
         // 0.05 reads as 5 and 1.5 as 15: the point is simply dropped.
-        QString digits = count.left(point).toString();
-        digits += count.mid(point + 1);
-        whole = ReadWholeNumber(digits, value);
+        QVarLengthArray<QChar, 32> digits;
+        digits.append(count.data(), point);
+        digits.append(count.data() + point + 1, count.size() - point - 1);
+        whole = ReadWholeNumber(QStringView(digits.data(), digits.size()), value);
     }
     if (!whole)
         return ParseBadCount;

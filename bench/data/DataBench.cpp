@@ -17,18 +17,18 @@ namespace {
 constexpr int MemoryRecords = 232106; // a full 2 MB memory
 
 // Realistic rain: storms of tips a few minutes apart, dry spells of hours to weeks between.
-std::vector<TDateTime> RainTimes() {
+std::vector<TDateTime> RainTimes(int records) {
     std::vector<TDateTime> times;
-    times.reserve(MemoryRecords);
+    times.reserve(size_t(records));
     QRandomGenerator random(2009);
     TDateTime t = EncodeDateTime(2009, 3, 1, 6, 0);
-    while (int(times.size()) < MemoryRecords) {
+    while (int(times.size()) < records) {
         const int storm = int(random.bounded(20, 400));
-        for (int i = 0; i < storm && int(times.size()) < MemoryRecords; ++i) {
+        for (int i = 0; i < storm && int(times.size()) < records; ++i) {
             t += random.bounded(1, 15) / 1440.0;
             times.push_back(t);
         }
-        t += random.bounded(4 * 60, 8 * 24 * 60) / 1440.0;
+        t += random.bounded(4 * 60, 3 * 24 * 60) / 1440.0;
     }
     return times;
 }
@@ -42,11 +42,11 @@ QByteArray WithCrcField(const QByteArray& body) {
     return body + "!" + QByteArray::number(CrcValue()).rightJustified(5, ' ') + "\r\nO";
 }
 
-QByteArray Capture(bool oldFormat) {
-    const std::vector<TDateTime> times = RainTimes();
+QByteArray Capture(bool oldFormat, int records = MemoryRecords) {
+    const std::vector<TDateTime> times = RainTimes(records);
     QByteArray body =
         "Hyetra 2.0\r\nDownload\r\n" + LoggerTimeText(times.front() - 1.0 / 24).toLatin1() + "\r\n";
-    body.reserve(MemoryRecords * 22);
+    body.reserve(qsizetype(records) * 22);
     for (TDateTime t : times) {
         const QByteArray date = LoggerTimeText(t).toLatin1(); // MM/dd/yy hh:mm
         if (oldFormat)
@@ -58,7 +58,7 @@ QByteArray Capture(bool oldFormat) {
 }
 
 void ParseAndBuild(benchmark::State& state, bool oldFormat) {
-    const QByteArray capture = Capture(oldFormat);
+    const QByteArray capture = Capture(oldFormat, int(state.range(0)));
     const QString version = QString::fromLatin1(oldFormat ? "124" : "125");
     for (auto _ : state) {
         DataUnit::ClearTables();
@@ -71,6 +71,7 @@ void ParseAndBuild(benchmark::State& state, bool oldFormat) {
     state.counters["events"] = DataUnit::EventCount();
     state.counters["days"] = DataUnit::DailyCount();
     state.SetBytesProcessed(int64_t(state.iterations()) * capture.size());
+    state.SetComplexityN(state.range(0));
 }
 
 void BM_ParseDownloadNewFormat(benchmark::State& state) {
@@ -112,8 +113,19 @@ void BM_SaveDataFile(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_ParseDownloadNewFormat)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ParseDownloadOldFormat)->Unit(benchmark::kMillisecond);
+// A quarter, half and the whole memory: the time must grow in proportion.
+BENCHMARK(BM_ParseDownloadNewFormat)
+    ->Arg(MemoryRecords / 4)
+    ->Arg(MemoryRecords / 2)
+    ->Arg(MemoryRecords)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseDownloadOldFormat)
+    ->Arg(MemoryRecords / 4)
+    ->Arg(MemoryRecords / 2)
+    ->Arg(MemoryRecords)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadDataFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveDataFile)->Unit(benchmark::kMillisecond);
 
