@@ -29,6 +29,10 @@ QString SerialPort::Describe() const {
     return SerialDevice::Describe(PortMap::PortName(m_comNumber), PortMap::DevicePath(m_comNumber));
 }
 
+qsizetype SerialPort::MatcherBufferSize() const {
+    return m_matchers->bufferSize();
+}
+
 QString SerialPort::DevicePath() const {
     return m_open ? m_device->path() : QString();
 }

@@ -70,6 +70,8 @@ public:
 
     // "COM3 (/dev/ttyUSB0)" for messages.
     QString Describe() const;
+    // Bytes the matchers of this port hold now (for checks).
+    qsizetype MatcherBufferSize() const;
 
 private:
     friend class PacketMatcher;

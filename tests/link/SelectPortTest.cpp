@@ -1,0 +1,55 @@
+#include "link/SerialPort.h"
+#include "link/dialogs/TComSelectForm.h"
+#include "tests/link/PtyPeer.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+TEST(TComSelectForm, ListsThePortsThatCanBeOpened) {
+    PtyPeer seven(7);
+    PtyPeer thirtyThree(33);
+    PtyPeer held(34);
+    SerialPort holder;
+    holder.setComNumber(34);
+    holder.setOpen(true);
+
+    TComSelectForm form;
+    EXPECT_EQ(form.windowTitle(), "Select Port");
+    EXPECT_EQ(form.size(), QSize(220, 131));
+    EXPECT_TRUE(form.isModal());
+    QStringList texts;
+    for (const QLabel* label : form.findChildren<QLabel*>())
+        texts << label->text();
+    EXPECT_TRUE(texts.contains("The configured serial port is not valid."));
+    EXPECT_TRUE(texts.contains("Please choose another port."));
+    EXPECT_FALSE(form.PortsComboBox->isEditable());
+    EXPECT_EQ(form.OkBtn->text(), "OK");
+    EXPECT_TRUE(form.OkBtn->isDefault());
+    EXPECT_EQ(form.AbortBtn->text(), "Cancel");
+
+    QList<int> listed;
+    for (int i = 0; i < form.PortsComboBox->count(); ++i) {
+        const QString item = form.PortsComboBox->itemText(i);
+        ASSERT_TRUE(item.startsWith("COM"));
+        listed << item.mid(3).toInt();
+    }
+    EXPECT_TRUE(listed.contains(7));
+    EXPECT_TRUE(listed.contains(33));
+    EXPECT_FALSE(listed.contains(34)); // held open
+    EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
+    EXPECT_EQ(form.PortsComboBox->currentIndex(), 0);
+    EXPECT_EQ(form.SelectedPort(), listed.front());
+    form.PortsComboBox->setCurrentIndex(listed.indexOf(33));
+    EXPECT_EQ(form.SelectedPort(), 33);
+
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(std::abs(form.geometry().center().x() - screen.center().x()), 2);
+
+    form.show(); // non-modal look in offscreen mode
+    form.AbortBtn->click();
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+}
