@@ -1,11 +1,48 @@
 #include "app/HelpSystem.h"
 
+#include "app/HelpContexts.h"
 #include "ui/Paths.h"
+#include "ui/Prompts.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace HelpSystem {
 namespace {
 Viewer* g_viewer = nullptr;
 QStringList g_requests;
+QString g_helpFile;
+bool g_logging = false;
+
+QString resultText(Result result) {
+    switch (result) {
+    case Result::Shown:
+        return QStringLiteral("shown");
+    case Result::FileMissing:
+        return QStringLiteral("help file not found");
+    case Result::TopicMissing:
+        return QStringLiteral("topic not found");
+    }
+    return {};
+}
+
+void route(const QString& request, const QString& topic) {
+    g_requests.append(topic);
+    if (!g_viewer) {
+        LogRequest(request, topic, QStringLiteral("no help viewer"));
+        return;
+    }
+    const QString file = HelpFile();
+    const Result result = g_viewer->showTopic(file, topic);
+    LogRequest(request, topic, resultText(result));
+    if (result == Result::FileMissing)
+        Prompts::ShowError(FileMissingMessage(file));
+    else if (result == Result::TopicMissing)
+        Prompts::ShowError(TopicMissingMessage(topic, file));
+}
+
 } // namespace
 
 void Install(Viewer* viewer) {
@@ -13,22 +50,99 @@ void Install(Viewer* viewer) {
 }
 
 QString HelpFile() {
+    if (!g_helpFile.isEmpty())
+        return g_helpFile;
     return ProgramFolder() + QStringLiteral("Ombrex 2.chm");
 }
 
+void SetHelpFile(const QString& path) {
+    g_helpFile = path;
+}
+
 void ShowTopic(const QString& topic) {
-    g_requests.append(topic);
-    if (g_viewer)
-        g_viewer->showTopic(HelpFile(), topic);
+    route(QStringLiteral("ShowTopic"), topic);
+}
+
+void ShowContext(int contextId) {
+    const QString topic = HelpContexts::Topic(contextId);
+    const QString request = QStringLiteral("ShowContext %1").arg(contextId);
+    if (topic.isEmpty()) {
+        LogRequest(request, QString(), QStringLiteral("no topic for this context"));
+        Prompts::ShowError(ContextMissingMessage(contextId));
+        return;
+    }
+    route(request, topic);
 }
 
 void CloseAll() {
     if (g_viewer)
         g_viewer->closeAll();
+    LogRequest(QStringLiteral("CloseAll"), QString(), QStringLiteral("closed"));
 }
 
 const QStringList& Requests() {
     return g_requests;
+}
+
+QString FileMissingMessage(const QString& helpFile) {
+    return QStringLiteral("The help file %1 was not found.")
+        .arg(QDir::toNativeSeparators(helpFile));
+}
+
+QString TopicMissingMessage(const QString& topic, const QString& helpFile) {
+    return QStringLiteral("The help topic %1 was not found in the help file %2.")
+        .arg(topic, QDir::toNativeSeparators(helpFile));
+}
+
+QString ContextMissingMessage(int contextId) {
+    return QStringLiteral("There is no help topic for context number %1.").arg(contextId);
+}
+
+bool ConfigureDebugLog(const QStringList& arguments) {
+    QString reason;
+    if (QFileInfo::exists(ProgramFolder() + QStringLiteral("debug.debug")))
+        reason = QStringLiteral("debug.debug");
+    // The first argument is the program itself.
+    for (qsizetype i = 1; i < arguments.size() && reason.isEmpty(); ++i) {
+        const QString& a = arguments.at(i);
+        if (a.compare(QLatin1String("/debug"), Qt::CaseInsensitive) == 0 ||
+            a.compare(QLatin1String("-debug"), Qt::CaseInsensitive) == 0)
+            reason = a;
+    }
+    g_logging = !reason.isEmpty();
+    if (g_logging)
+        LogRequest(QStringLiteral("DebugLog"), HelpFile(),
+                   QStringLiteral("log started (%1)").arg(reason));
+    return g_logging;
+}
+
+void DisableDebugLog() {
+    g_logging = false;
+}
+
+bool DebugLogEnabled() {
+    return g_logging;
+}
+
+QString DebugLogPath() {
+    return UserConfigFolder() + QStringLiteral("/Ombrex2-help.log");
+}
+
+void LogRequest(const QString& request, const QString& topic, const QString& result) {
+    if (!g_logging)
+        return;
+    const QString path = DebugLogPath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    // Opened per line so that nothing is lost when the program ends abruptly; a log that
+    // cannot be written is no reason to bother the user.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+        return;
+    const QString line =
+        QStringLiteral("%1\t%2\t%3\t%4\n")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")),
+                 request, topic.isEmpty() ? QStringLiteral("-") : topic, result);
+    file.write(line.toUtf8());
 }
 
 } // namespace HelpSystem

@@ -1,0 +1,48 @@
+#include "app/HelpKeyFilter.h"
+
+#include "app/HelpContexts.h"
+#include "app/HelpSystem.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+namespace {
+
+void showContextOf(const QObject* where) {
+    const int context = HelpContexts::ContextOf(where);
+    HelpSystem::ShowContext(context ? context : HelpSystem::MainContext);
+}
+
+} // namespace
+
+HelpKeyFilter::HelpKeyFilter(QObject* parent) : QObject(parent) {}
+
+bool HelpKeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier ||
+            !watched->isWidgetType())
+            break;
+        // Key events go to the focus widget first; the help of the window that holds it.
+        showContextOf(watched);
+        return true;
+    }
+    case QEvent::QueryWhatsThis:
+        if (watched->isWidgetType() && HelpContexts::ContextOf(watched)) {
+            event->accept();
+            return true;
+        }
+        break;
+    case QEvent::WhatsThis:
+        if (watched->isWidgetType() && HelpContexts::ContextOf(watched)) {
+            showContextOf(watched);
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
