@@ -10,6 +10,8 @@
 #include "app/StatusPanel.h"
 #include "app/TSplashscreen.h"
 #include "data/DataUnit.h"
+#include "export/TExportForm.h"
+#include "export/XlsxSpreadsheet.h"
 #include "ui/DesktopOpener.h"
 #include "ui/IntervalTimer.h"
 #include "ui/OmbrexError.h"
@@ -117,6 +119,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     };
 
     m_link = new LoggerLink(*this);
+    m_exportForm = new TExportForm(XlsxSpreadsheet::Factory(), this);
     buildMenus();
     buildToolbars();
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
@@ -170,7 +173,7 @@ void TFMain::buildMenus() {
     on(addItem(file, "MnuRaw", "&Raw Download Data"), &TFMain::R1Click);
     file->addSeparator();
     on(addItem(file, "MnuImport", "Import..."), &TFMain::MnuImportClick);
-    addItem(file, "MnuExport", "&Export...", {}, "export");
+    on(addItem(file, "MnuExport", "&Export...", {}, "export"), &TFMain::MnuExportClick);
     file->addSeparator();
     addItem(file, "MnuPrint", "&Print...", "Print active window", "print")->setEnabled(false);
     file->addSeparator();
@@ -689,6 +692,11 @@ void TFMain::MnuDisconnectClick() {
 void TFMain::MnuAutoDetectClick() {
     NoDataExecute();
     m_link->StartAutoDetect();
+}
+
+// The dialog runs its report itself; its result is not needed here.
+void TFMain::MnuExportClick() {
+    m_exportForm->exec();
 }
 
 void TFMain::MnuManualConnectClick() {

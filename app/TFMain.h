@@ -12,6 +12,7 @@
 
 class ControlBar;
 class IntervalTimer;
+class TExportForm;
 class LoggerLink;
 class QAction;
 class QMdiArea;
@@ -87,6 +88,8 @@ public:
     void MnuDeviceManagerClick();
     void MnuDisconnectClick();
     void MnuAutoDetectClick();
+    void MnuExportClick();
+    TExportForm* ExportForm() const { return m_exportForm; }
     void MnuManualConnectClick();
 
     // Data files (FileCommands.cpp).
@@ -163,4 +166,5 @@ private:
     QHash<QString, QAction*> m_items;
     std::unique_ptr<QPrinter> m_printer;
     LoggerLink* m_link = nullptr;
+    TExportForm* m_exportForm = nullptr;
 };
