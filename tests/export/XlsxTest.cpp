@@ -245,6 +245,24 @@ TEST_F(Workbook, SheetEndsAtItsLastRowAndKeepsWhatWasWritten) {
     EXPECT_EQ(CellOf(book, 7, 1)["v"].toString(), "2009-03-01T00:00:00");
 }
 
+TEST_F(Workbook, WorkbookThatCannotBeWrittenIsReportedAtTheRelease) {
+    // A file where the data folder should be: the reports folder cannot be made.
+    QFile blocker(TestFolder() + "/share");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ScriptedPrompts prompts;
+    prompts.expectContaining(Prompts::Kind::Error, "Reports\" cannot be created",
+                             Prompts::Answer::Ok);
+    {
+        XlsxSpreadsheet app;
+        app.visible(true);
+        app.Workbooks()->open(ReportTemplatePath());
+        app.Range("a7")->select();
+        app.Selection()->value("03/01/09");
+    }
+    EXPECT_TRUE(opener.opened.isEmpty());
+}
+
 TEST_F(Workbook, ReportNamesAreNeverReused) {
     QDir().mkpath(ReportsFolder());
     const QDateTime when(QDate(2026, 12, 10), QTime(8, 15));
