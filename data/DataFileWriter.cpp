@@ -74,6 +74,11 @@ void SaveDataFile(const QString& path) {
             append = true;
         else if (!Prompts::Confirm(QStringLiteral("Do you want to overwrite the file?")))
             return;
+        // The new file replaces the old by renaming, which a write-protected file would not
+        // stop; ask the system whether the file itself may be written.
+        QFile existing(path);
+        if (!existing.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+            Fail(QStringLiteral("Cannot open file"), path, existing.errorString());
     }
     // Written beside the old file and put in its place only when complete.
     QSaveFile out(path);

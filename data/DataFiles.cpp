@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace DataFiles {
 
 namespace {
@@ -26,9 +28,10 @@ void BuildWhenClean(const ReadResult& result) {
     DataUnit::BuildDailyTable(first.DateTime);
 }
 
-// Lines are about 20 bytes; reserving from the size avoids regrowing a large table.
+// Lines are about 20 bytes; reserving from the size avoids regrowing the table of a full logger
+// memory, and a huge file of anything else reserves no more than that.
 void ReserveFor(const QFile& file) {
-    DataUnit::ReserveEvents(qsizetype(file.size() / 20) + 2);
+    DataUnit::ReserveEvents(qsizetype(std::min<qint64>(file.size() / 20, 300000)) + 2);
 }
 
 } // namespace

@@ -107,7 +107,8 @@ void ParseDownload(const QString& loggerVersion) {
     const qsizetype bang = bytes.indexOf('!');
     const char* data = bytes.constData();
     const char* const end = data + (bang < 0 ? bytes.size() : bang);
-    ReserveEvents(std::count(data, end, '\n') + 2);
+    // A line that adds a record has at least 16 characters, which bounds the table.
+    ReserveEvents(std::min<qsizetype>(std::count(data, end, '\n'), (end - data) / 16) + 2);
 
     int errors = 0;
     int lineNumber = 0;
