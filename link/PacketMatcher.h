@@ -86,6 +86,9 @@ private:
     Mode m_mode = Mode::Idle;
     QByteArray m_start; // prepared patterns (upper case with IgnoreCase)
     QByteArray m_end;
+    QByteArray m_preparedStart; // what m_start and m_end were prepared from
+    QByteArray m_preparedEnd;
+    bool m_preparedCase = false;
     qsizetype m_scanPos = 0; // next byte this matcher looks at
     qsizetype m_packetStart = -1;
     qsizetype m_startMatched = 0;

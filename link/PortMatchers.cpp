@@ -71,8 +71,15 @@ void PortMatchers::arm(PacketMatcher& m) {
 
 void PortMatchers::armNow(PacketMatcher& m, qsizetype from) {
     m.m_armPending = false;
-    m.m_start = Prepared(m.m_startString, m.m_ignoreCase);
-    m.m_end = Prepared(m.m_endString, m.m_ignoreCase);
+    // Arming again after every packet must not copy the patterns each time.
+    if (m.m_preparedCase != m.m_ignoreCase || m.m_preparedStart != m.m_startString ||
+        m.m_preparedEnd != m.m_endString) {
+        m.m_start = Prepared(m.m_startString, m.m_ignoreCase);
+        m.m_end = Prepared(m.m_endString, m.m_ignoreCase);
+        m.m_preparedStart = m.m_startString;
+        m.m_preparedEnd = m.m_endString;
+        m.m_preparedCase = m.m_ignoreCase;
+    }
     m.m_active = true;
     m.m_scanPos = from;
     m.m_packetStart = -1;

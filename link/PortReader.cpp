@@ -39,7 +39,7 @@ QByteArray PortReader::take() {
     bool wasFull;
     {
         std::lock_guard lock(m_mutex);
-        wasFull = m_rx.size() >= RingSize;
+        wasFull = m_rx.size() >= RingLimit;
         batch.swap(m_rx);
         m_rx.reserve(RingSize);
         m_notifyPending = false;
@@ -53,7 +53,7 @@ void PortReader::discardInput() {
     bool wasFull;
     {
         std::lock_guard lock(m_mutex);
-        wasFull = m_rx.size() >= RingSize;
+        wasFull = m_rx.size() >= RingLimit;
         m_rx.clear();
     }
     if (wasFull)
@@ -110,7 +110,7 @@ void PortReader::run() {
             std::lock_guard lock(m_mutex);
             if (m_stop)
                 return;
-            if (m_rx.size() < RingSize)
+            if (m_rx.size() < RingLimit)
                 events |= POLLIN;
             if (!m_tx.isEmpty())
                 events |= POLLOUT;
@@ -131,7 +131,7 @@ void PortReader::run() {
             qsizetype room;
             {
                 std::lock_guard lock(m_mutex);
-                room = RingSize - m_rx.size();
+                room = RingLimit - m_rx.size();
             }
             if (room > 0) {
                 const ssize_t n = ::read(m_fd, chunk, std::min<qsizetype>(room, sizeof chunk));

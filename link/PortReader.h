@@ -12,6 +12,9 @@
 class PortReader {
 public:
     static constexpr qsizetype RingSize = 8192;
+    // The ring grows past RingSize while the GUI thread is busy, so nothing is lost; only at
+    // this limit does the reader stop taking bytes from the device (the line then holds them).
+    static constexpr qsizetype RingLimit = 4 * 1024 * 1024;
 
     PortReader(int fd, std::function<void()> notify);
     ~PortReader(); // stops and joins

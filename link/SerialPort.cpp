@@ -9,8 +9,6 @@
 #include "link/SerialDevice.h"
 #include "ui/Prompts.h"
 
-#include <QPointer>
-
 SerialPort::SerialPort(QObject* parent)
     : QObject(parent), m_device(std::make_unique<SerialDevice>()),
       m_matchers(std::make_unique<PortMatchers>(*this)) {
@@ -77,16 +75,12 @@ void SerialPort::openNow() {
             LinkError::InvalidPort,
             QStringLiteral("%1 is not a valid serial port").arg(PortMap::PortName(m_comNumber)));
     m_device->open(PortMap::PortName(m_comNumber), PortMap::DevicePath(m_comNumber), m_baud);
-    QPointer<SerialPort> self(this);
+    SerialPort* self = this; // outlives the reader: closing joins it
     m_reader = std::make_unique<PortReader>(m_device->handle(), [self] {
-        // Reader thread: only posts; the GUI thread dispatches.
+        // Reader thread: only posts; the GUI thread dispatches. A call still queued when the
+        // port is destroyed is dropped with it.
         QMetaObject::invokeMethod(
-            self.data(),
-            [self] {
-                if (self)
-                    self->dispatchReceived();
-            },
-            Qt::QueuedConnection);
+            self, [self] { self->dispatchReceived(); }, Qt::QueuedConnection);
     });
     m_open = true;
     m_lossReported = false;
