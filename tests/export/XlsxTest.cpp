@@ -169,6 +169,98 @@ TEST_F(Workbook, MissingOrBrokenTemplateNamesTheFile) {
     }
 }
 
+// A copy of the real template with one part replaced (or removed, for an empty text).
+QString TemplateWith(const QString& part, const QString& text) {
+    const QString path = TestFolder() + "/Changed Report.xltx";
+    const QString script =
+        QStringLiteral("import sys, zipfile\n"
+                       "src, dst, part, text = sys.argv[1:5]\n"
+                       "with zipfile.ZipFile(src) as a, zipfile.ZipFile(dst, 'w') as b:\n"
+                       "    for n in a.namelist():\n"
+                       "        if n != part: b.writestr(n, a.read(n))\n"
+                       "    if text: b.writestr(part, text)\n");
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c", script, ReportTemplatePath(), path, part, text});
+    EXPECT_TRUE(python.waitForFinished(30000) && python.exitCode() == 0);
+    return path;
+}
+
+TEST_F(Workbook, BrokenTemplatePartsAreReported) {
+    struct Case {
+        const char* part;
+        const char* text;
+        const char* why;
+    };
+    for (const Case& c :
+         {Case{"xl/worksheets/sheet1.xml", "<worksheet><sheetData>", "not well-formed"},
+          Case{"xl/worksheets/sheet1.xml", "", "first sheet is missing"},
+          Case{"xl/styles.xml", "", "no styles"},
+          Case{"[Content_Types].xml", "", "no [Content_Types].xml"},
+          Case{"xl/workbook.xml", "<workbook/>", "no sheet"},
+          Case{"xl/worksheets/sheet1.xml",
+               "<worksheet><sheetData><row r=\"3\"/><row r=\"2\"/></sheetData></worksheet>",
+               "out of order"}}) {
+        const QString path = TemplateWith(c.part, c.text);
+        XlsxWorkbook book;
+        try {
+            book.load(path);
+            ADD_FAILURE() << "expected an error for " << c.part;
+        } catch (const OmbrexError& e) {
+            EXPECT_TRUE(e.message().contains(path)) << qPrintable(e.message());
+            EXPECT_TRUE(e.message().contains(c.why)) << qPrintable(e.message());
+        }
+    }
+}
+
+TEST_F(Workbook, TemplateWithoutSharedStringsGetsThem) {
+    // Drop the strings part and every reference to it: the written texts still arrive.
+    QString path = TemplateWith("xl/sharedStrings.xml", "");
+    {
+        XlsxWorkbook probe;
+        EXPECT_THROW(probe.load(path), OmbrexError); // still referenced
+    }
+    const QString sheet =
+        "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<sheetData/></worksheet>";
+    const QString rels =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+        "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/styles\" Target=\"styles.xml\"/></Relationships>";
+    QFile::rename(path, TestFolder() + "/step1.xltx");
+    QProcess python;
+    python.start(
+        "/usr/bin/python3",
+        {"-c",
+         "import sys, zipfile\n"
+         "src, dst, sheet, rels = sys.argv[1:5]\n"
+         "with zipfile.ZipFile(src) as a, zipfile.ZipFile(dst, 'w') as b:\n"
+         "    for n in a.namelist():\n"
+         "        t = a.read(n)\n"
+         "        if n == 'xl/worksheets/sheet1.xml': t = sheet\n"
+         "        if n == 'xl/_rels/workbook.xml.rels': t = rels\n"
+         "        if n == '[Content_Types].xml':\n"
+         "            t = t.decode().replace('<Override PartName=\"/xl/sharedStrings.xml\" "
+         "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml."
+         "sharedStrings+xml\"/>', '')\n"
+         "        b.writestr(n, t)\n",
+         TestFolder() + "/step1.xltx", TestFolder() + "/Bare Report.xltx", sheet, rels});
+    ASSERT_TRUE(python.waitForFinished(30000) && python.exitCode() == 0);
+    path = TestFolder() + "/Bare Report.xltx";
+    QString written;
+    {
+        XlsxSpreadsheet app;
+        app.visible(true);
+        app.Workbooks()->open(path);
+        app.Range("c7")->select();
+        app.Selection()->value("No Data Available");
+        written = app.saveReport();
+    }
+    const QJsonObject book = ReadBack(written);
+    EXPECT_EQ(CellOf(book, 7, 3)["v"].toString(), "No Data Available");
+}
+
 TEST_F(Workbook, KeepsTheTemplateAndTypesTheCells) {
     QString written;
     {
