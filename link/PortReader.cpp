@@ -67,7 +67,7 @@ bool PortReader::queue(const QByteArray& bytes, qsizetype capacity) {
             return false;
         if (m_lost)
             return true; // the loss was reported once; what is sent now goes nowhere
-        m_tx.append(bytes);
+        m_tx.append(bytes.constData(), bytes.size()); // a copy of its own, never shared across threads
     }
     wake();
     return true;
