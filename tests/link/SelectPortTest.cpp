@@ -1,12 +1,17 @@
+#include "link/LinkErrors.h"
+#include "link/PortChooser.h"
 #include "link/SerialPort.h"
+#include "link/dialogs/SelectPortChooser.h"
 #include "link/dialogs/TComSelectForm.h"
 #include "tests/link/PtyPeer.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 TEST(TComSelectForm, ListsThePortsThatCanBeOpened) {
@@ -52,4 +57,34 @@ TEST(TComSelectForm, ListsThePortsThatCanBeOpened) {
     form.show(); // non-modal look in offscreen mode
     form.AbortBtn->click();
     EXPECT_EQ(form.result(), QDialog::Rejected);
+}
+
+// The chooser the application installs: Select Port opens the chosen port; Cancel selects none.
+TEST(SelectPortChooser, OpensThePortChosenInTheDialog) {
+    PtyPeer thirtyThree(33);
+    SelectPortChooser chooser;
+    PortChooser::Install(&chooser);
+    SerialPort port;
+    const auto answer = [](bool ok) {
+        QTimer::singleShot(50, [ok] {
+            auto* form = qobject_cast<TComSelectForm*>(QApplication::activeModalWidget());
+            ASSERT_NE(form, nullptr);
+            form->PortsComboBox->setCurrentIndex(form->PortsComboBox->findText("COM33"));
+            (ok ? form->OkBtn : form->AbortBtn)->click();
+        });
+    };
+    answer(false);
+    try {
+        port.setOpen(true);
+        ADD_FAILURE() << "opened without a port";
+    } catch (const OmbrexError& e) {
+        EXPECT_EQ(e.code(), LinkError::NoPortSelected);
+    }
+    EXPECT_EQ(port.ComNumber(), 0);
+    answer(true);
+    port.setOpen(true);
+    EXPECT_TRUE(port.Open());
+    EXPECT_EQ(port.ComNumber(), 33);
+    EXPECT_EQ(port.DevicePath(), thirtyThree.devicePath());
+    PortChooser::Install(nullptr);
 }

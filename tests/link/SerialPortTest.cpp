@@ -275,6 +275,30 @@ TEST(SerialPort, NoEventOfThePortWhileAHandlerPauses) {
     EXPECT_EQ(h.avail, "first\nsecond\nthird\n");
 }
 
+// A time-out that falls due while a data handler pauses comes after that handler returned.
+TEST(SerialPort, TimeOutWaitsForTheRunningHandler) {
+    LinkHarness h(3);
+    PacketMatcher& k = h.anyData("K", "\r", 1); // 55 to 110 ms
+    bool inHandler = false;
+    bool overlapped = false;
+    k.OnTimeout = [&](PacketMatcher&) {
+        overlapped = overlapped || inHandler;
+        h.packets << "K:timeout";
+    };
+    const auto availBefore = h.port.OnTriggerAvail;
+    h.port.OnTriggerAvail = [&](SerialPort& p, int count) {
+        availBefore(p, count);
+        inHandler = true;
+        PauseTicks(5);
+        inHandler = false;
+    };
+    k.setEnabled(true);
+    ASSERT_TRUE(h.feed("x"));
+    ASSERT_TRUE(WaitUntil([&] { return !h.packets.isEmpty(); }, 2000));
+    EXPECT_FALSE(overlapped);
+    EXPECT_EQ(h.packets, QStringList{"K:timeout"});
+}
+
 TEST(SerialPort, ClosingInsideAHandler) {
     LinkHarness h(3);
     PacketMatcher& m = h.anyData("Q", "OK\r\n");
