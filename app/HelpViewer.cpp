@@ -2,6 +2,24 @@
 
 #include "app/HelpWindow.h"
 
+#include <QApplication>
+#include <QWindow>
+
+namespace {
+
+// Help asked for from a modal dialog must not be blocked by it: the help window then rides on
+// the dialog (a window that belongs to the modal one takes input), otherwise it stands alone.
+void followModalDialog(QWidget* help) {
+    help->winId();
+    QWindow* own = help->windowHandle();
+    QWidget* modal = QApplication::activeModalWidget();
+    QWindow* dialog = modal && modal != help ? modal->window()->windowHandle() : nullptr;
+    if (own && own->transientParent() != dialog)
+        own->setTransientParent(dialog);
+}
+
+} // namespace
+
 HelpViewer::HelpViewer() = default;
 HelpViewer::~HelpViewer() = default;
 
@@ -13,6 +31,7 @@ HelpSystem::Result HelpViewer::showTopic(const QString& helpFile, const QString&
     if (!m_window->hasTopic(topic))
         return HelpSystem::Result::TopicMissing;
     m_window->showTopic(topic);
+    followModalDialog(m_window.get());
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

@@ -32,7 +32,7 @@ THelpWindow::THelpWindow(QWidget* parent) : QMainWindow(parent) {
     splitter->addWidget(m_contents);
     splitter->addWidget(m_browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({220, 640});
+    splitter->setSizes({250, 610});
     setCentralWidget(splitter);
 
     QToolBar* bar = addToolBar(QStringLiteral("Help"));
@@ -123,19 +123,31 @@ void THelpWindow::contentsClicked(QTreeWidgetItem* item) {
     m_browser->followLink(QUrl(QLatin1Char('/') + topic));
 }
 
-void THelpWindow::sourceChanged() {
+void THelpWindow::sourceChanged(const QUrl& url) {
     const QString title = currentTitle();
     setWindowTitle(title.isEmpty() ? QStringLiteral("Ombrex 2 Help")
                                    : QStringLiteral("Ombrex 2 Help - ") + title);
-    // Keep the contents in step with the page shown, without firing its click.
-    const QString topic = currentTopic();
-    QTreeWidgetItemIterator it(m_contents);
-    for (; *it; ++it) {
-        const QString local = (*it)->data(0, TopicRole).toString().section(QLatin1Char('#'), 0, 0);
-        if (local.compare(topic, Qt::CaseInsensitive) == 0) {
-            const QSignalBlocker block(m_contents);
-            m_contents->setCurrentItem(*it);
-            return;
+    // Keep the contents in step with the page shown, without firing its click: the entry of
+    // the very section if there is one, else the first of the page. The signal comes before
+    // source() has the new address.
+    const QString topic = HelpBrowser::TopicPath(url);
+    const QString section = url.fragment();
+    QTreeWidgetItem* best = nullptr;
+    for (QTreeWidgetItemIterator it(m_contents); *it; ++it) {
+        const QString local = (*it)->data(0, TopicRole).toString();
+        if (local.isEmpty() ||
+            local.section(QLatin1Char('#'), 0, 0).compare(topic, Qt::CaseInsensitive) != 0)
+            continue;
+        const QString anchor = local.section(QLatin1Char('#'), 1);
+        if (!section.isEmpty() && anchor == section) {
+            best = *it;
+            break;
         }
+        if (!best && anchor.isEmpty())
+            best = *it;
+    }
+    if (best) {
+        const QSignalBlocker block(m_contents);
+        m_contents->setCurrentItem(best);
     }
 }

@@ -38,7 +38,7 @@ private:
     void fillContents();
     void addEntries(QTreeWidgetItem* parent, const QList<HelpContentsEntry>& entries);
     void contentsClicked(QTreeWidgetItem* item);
-    void sourceChanged();
+    void sourceChanged(const QUrl& url);
 
     HelpChmFile m_file;
     HelpBrowser* m_browser = nullptr;

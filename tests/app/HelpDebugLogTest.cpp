@@ -5,6 +5,7 @@
 #include "tests/support/TestUtil.h"
 #include "ui/Paths.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <gtest/gtest.h>
 

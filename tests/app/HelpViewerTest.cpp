@@ -8,11 +8,16 @@
 #include "tests/support/TestUtil.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
 #include <QImage>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTextDocument>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using Prompts::Answer;
@@ -128,11 +133,15 @@ TEST(HelpViewer, ContentsTreeOpensItsTopics) {
     w->browser()->followLink(QUrl("export.htm"));
     ASSERT_NE(tree->currentItem(), nullptr);
     EXPECT_EQ(tree->currentItem()->text(0), "Exporting to a spreadsheet");
+    w->browser()->followLink(QUrl("connecting.htm#portmap"));
+    EXPECT_EQ(tree->currentItem()->text(0), "Serial ports and COM numbers");
+    w->browser()->followLink(QUrl("connecting.htm#permission")); // a section without an entry
+    EXPECT_EQ(tree->currentItem()->text(0), "Connecting to the logger");
 
     // Hiding the contents leaves the page.
     w->contentsAction()->trigger();
     EXPECT_FALSE(tree->isVisible());
-    EXPECT_EQ(w->currentTopic(), "export.htm");
+    EXPECT_EQ(w->currentTopic(), "connecting.htm");
 }
 
 // Every link, contents entry and context topic leads to a page (and anchor) that exists.
@@ -157,9 +166,10 @@ TEST(HelpViewer, EveryLinkOfTheHelpFileResolves) {
         const QString anchor = target.section('#', 1);
         const QString page = path.isEmpty() ? where : path;
         EXPECT_TRUE(chm.contains(page)) << where.toStdString() << " -> " << target.toStdString();
-        if (!anchor.isEmpty())
+        if (!anchor.isEmpty()) {
             EXPECT_TRUE(anchors(page).contains(anchor))
                 << where.toStdString() << " -> " << target.toStdString();
+        }
     };
 
     static const QRegularExpression refRe("(?:href|src)=\"([^\"]+)\"");
@@ -270,4 +280,29 @@ TEST(HelpContents, ReadsNestedSitemapsAndSkipsWhatItDoesNotKnow) {
     // The unterminated last object is dropped; nothing crashes on a cut-off file.
     EXPECT_TRUE(ParseSitemap(hhc.left(hhc.size() / 2)).size() >= 1);
     EXPECT_TRUE(ParseSitemap("</UL></UL><LI>").isEmpty());
+}
+
+// F1 in a modal dialog (Export, Select Port) gives a help window that still takes input.
+TEST(HelpViewer, HelpFromAModalDialogTakesInput) {
+    InstalledViewer help;
+    QDialog dialog;
+    dialog.setModal(true);
+    dialog.show();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeModalWidget() == &dialog; }, 2000));
+    HelpSystem::ShowTopic("introduction.htm");
+    THelpWindow* w = help.window();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    // A click that goes the way of a real one: blocked windows never see it.
+    QTreeWidget* tree = w->contentsTree();
+    QTreeWidgetItem* item = tree->topLevelItem(1);
+    const QRect where = tree->visualItemRect(item);
+    const QPoint inWindow = tree->viewport()->mapTo(w, where.center());
+    QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, inWindow);
+    EXPECT_TRUE(WaitUntil([&] { return w->currentTopic() == "mainwindow.htm"; }, 2000));
+    dialog.close();
+
+    // Without a modal dialog the window stands on its own again.
+    HelpSystem::ShowTopic("collector.htm");
+    EXPECT_EQ(w->windowHandle()->transientParent(), nullptr);
 }
