@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QWhatsThis>
 #include <QWidget>
 
 namespace {
@@ -22,8 +23,14 @@ bool HelpKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier ||
-            !watched->isWidgetType())
+        if (key->key() != Qt::Key_F1 || !watched->isWidgetType())
+            break;
+        // Shift+F1: context help, the next click names the window.
+        if (key->modifiers() == Qt::ShiftModifier && !QWhatsThis::inWhatsThisMode()) {
+            QWhatsThis::enterWhatsThisMode();
+            return true;
+        }
+        if (key->modifiers() != Qt::NoModifier)
             break;
         // Key events go to the focus widget first; the help of the window that holds it.
         showContextOf(watched);

@@ -2,8 +2,8 @@
 
 #include <QObject>
 
-// F1 anywhere, and a click in "What's This?" mode, open the help topic of the window it
-// happened in. Install it on the application object.
+// F1 anywhere, and a click in "What's This?" mode (Shift+F1), open the help topic of the
+// window it happened in. Install it on the application object.
 class HelpKeyFilter : public QObject {
     Q_OBJECT
 public:

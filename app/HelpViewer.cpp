@@ -3,6 +3,7 @@
 #include "app/HelpWindow.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QWindow>
 
 namespace {
@@ -18,14 +19,28 @@ void followModalDialog(QWidget* help) {
         own->setTransientParent(dialog);
 }
 
+// First shown at the right of the screen, so the main window's left part (the Device Info and
+// Text windows) stays in sight.
+void placeBesideTheProgram(QWidget* help) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    const QSize size = help->size().boundedTo(free.size() - QSize(40, 60));
+    help->resize(size);
+    help->move(free.right() - size.width() - 20, free.top() + 40);
+}
+
 } // namespace
 
 HelpViewer::HelpViewer() = default;
 HelpViewer::~HelpViewer() = default;
 
 HelpSystem::Result HelpViewer::showTopic(const QString& helpFile, const QString& topic) {
-    if (!m_window)
+    if (!m_window) {
         m_window = std::make_unique<THelpWindow>();
+        placeBesideTheProgram(m_window.get());
+    }
     if (!m_window->openHelpFile(helpFile))
         return HelpSystem::Result::FileMissing;
     if (!m_window->hasTopic(topic))

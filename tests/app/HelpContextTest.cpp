@@ -29,6 +29,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
+#include <QWhatsThis>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -160,6 +161,11 @@ TEST(HelpContext, F1OpensTheTopicOfTheActiveWindow) {
         pressF1(target);
         EXPECT_EQ(help.title(), c.title);
     }
+
+    // Shift+F1 is context help: the next click names the window.
+    QTest::keyClick(main->menuBar(), Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
 
     // What's This? clicks ask the same question.
     QHelpEvent whatsThis(QEvent::WhatsThis, QPoint(1, 1), QPoint(1, 1));
