@@ -32,6 +32,9 @@ bool HelpKeyFilter::eventFilter(QObject* watched, QEvent* event) {
         }
         if (key->modifiers() != Qt::NoModifier)
             break;
+        // Inside the help window F1 has nothing more to offer.
+        if (static_cast<QWidget*>(watched)->window()->inherits("THelpWindow"))
+            return true;
         // Key events go to the focus widget first; the help of the window that holds it.
         showContextOf(watched);
         return true;

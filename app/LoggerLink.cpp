@@ -457,9 +457,18 @@ void LoggerLink::endDownloadDialog() {
     }
 }
 
+// The end of the transfer is handled once the batch that completed it has been captured too:
+// the matchers see a batch before the capture does, and a large batch (a fast line, a busy
+// window) would otherwise lose its records and the check sum field.
 void LoggerLink::OPacketStringPacket() {
     m_o->setEnabled(false);
     m_dlTimer->setEnabled(false);
+    QTimer::singleShot(0, this, [this] { Prompts::Guarded([this] { endDownload(); }); });
+}
+
+void LoggerLink::endDownload() {
+    if (!m_downloadActive)
+        return;
     saveCapture();
     if (!CheckDownloadCrc())
         Prompts::ShowError(QStringLiteral("CRC Error!\rThe downloaded data's checksum failed.\r"

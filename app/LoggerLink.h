@@ -83,6 +83,7 @@ private:
     void startSetClock();
     void saveCapture();
     void endDownloadDialog();
+    void endDownload();
 
     TFMain& m_main;
     std::unique_ptr<SerialPort> m_port;

@@ -11,6 +11,7 @@
 #include "app/TSplashscreen.h"
 #include "data/DataUnit.h"
 #include "export/TExportForm.h"
+#include "link/SerialPort.h"
 #include "export/XlsxSpreadsheet.h"
 #include "ui/DesktopOpener.h"
 #include "ui/IntervalTimer.h"
@@ -707,6 +708,8 @@ void TFMain::SetMainEnabled(bool enabled) {
     menuBar()->setEnabled(enabled);
     centralWidget()->setEnabled(enabled);
 }
+
+bool TFMain::ComPortOpen() const { return m_link->ComPort().Open(); }
 
 bool TFMain::MainEnabled() const {
     return centralWidget()->isEnabled();

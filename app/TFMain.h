@@ -120,6 +120,7 @@ public:
     StatusPanel* Panel() const { return m_panel; }
 
     LoggerLink& Link() { return *m_link; }
+    bool ComPortOpen() const;
     // While the program waits for the logger the main window takes no input; its dialogs
     // (connect, download, erase, name) stay usable.
     void SetMainEnabled(bool enabled);

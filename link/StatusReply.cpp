@@ -7,6 +7,9 @@ const QByteArray kLineEnd("\r\n");
 StatusReplyResult ParseStatusReply(const QByteArray& reply, DeviceStatus& status, TDateTime now) {
     StatusReplyResult result;
     QByteArray s = reply;
+    // The closing "OK" CR LF ends the reply; it is not a status line of its own.
+    if (s.size() >= 4 && s.right(4).toUpper() == "OK\r\n")
+        s.chop(4);
     const qsizetype prompt = s.indexOf('>');
     if (prompt >= 0)
         s.remove(0, prompt + 1);

@@ -38,7 +38,9 @@ TEST(StatusReply, TakesWhatTheReplyHolds) {
         {"version without battery", ">..N \r\n03/07/25 14:05\r\n7 Records\r\n1 Days\r\n115\r\nOK",
          true, true, "N", 7, "115", "old batt"},
         {"short version line", ">..N \r\n03/07/25 14:05\r\n7 Records\r\n1 Days\r\n2\r\nOK\r\n",
-         true, true, "N", 7, "2", "OK"},
+         true, true, "N", 7, "2", "old batt"},
+        {"ends after the day count", ">..N \r\n03/07/25 14:05\r\n7 Records\r\n1 Days\r\nok\r\n",
+         true, false, "N", 7, "old", "old batt"},
     };
     for (const auto& c : cases) {
         DeviceStatus status;

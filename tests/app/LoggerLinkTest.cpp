@@ -1,0 +1,388 @@
+// The logger conversations end to end: the main window against the virtual logger on a
+// pseudo-terminal, with the link's real timings.
+#include "app/LoggerLink.h"
+#include "app/SettingsStore.h"
+#include "app/StatusPanel.h"
+#include "app/TFMain.h"
+#include "data/DataUnit.h"
+#include "link/ModemLines.h"
+#include "link/PortChooser.h"
+#include "link/SerialPort.h"
+#include "link/dialogs/TDLForm.h"
+#include "link/dialogs/TFName.h"
+#include "link/dialogs/TFormErase.h"
+#include "tests/sim/SimHarness.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestUtil.h"
+
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using Prompts::Answer;
+using Prompts::Kind;
+
+namespace {
+
+void seedSettings(int model, int port) {
+    QDir().mkpath(QFileInfo(SettingsStore::Location()).path());
+    QFile f(SettingsStore::Location());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QString("[Settings]\nLogger=%1\nPort Number=%2\n[General]\nShowHelp=0\n")
+                .arg(model)
+                .arg(port)
+                .toUtf8());
+}
+
+std::unique_ptr<TFMain> openMain() {
+    auto w = std::make_unique<TFMain>();
+    w->show();
+    WaitUntil([&] { return w->MdiArea()->subWindowList().size() == 3; }, 2000);
+    return w;
+}
+
+QString logOf(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// The commands the logger received, in order ("RX" lines of its exchange log).
+QStringList received(const QString& logFile) {
+    QStringList out;
+    for (const QString& line : logOf(logFile).split('\n'))
+        if (line.section(' ', 2, 2).startsWith("RX"))
+            out << line.section(' ', 3);
+    return out;
+}
+
+// Ports of this machine (a real /dev/ttyS0, say) must not join the scans: every default port
+// without an entry of its own gets one to a device that does not exist.
+void blockMachinePorts() {
+    const QString folder =
+        QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + "/Pluvatec/Ombrex2/ports/";
+    QDir().mkpath(folder);
+    for (int n = 1; n <= 30; ++n)
+        if (!QFileInfo(folder + QString("COM%1").arg(n)).isSymLink())
+            QFile::link("/nonexistent/tty-none", folder + QString("COM%1").arg(n));
+}
+
+bool connected(const TFMain& w) {
+    return w.Status().Connected && w.MainEnabled();
+}
+
+// The memory file of the virtual logger as the event table a download must give.
+struct Expected {
+    TDateTime start = 0;
+    QList<TRainRecord> records;
+};
+Expected readMemory(const QString& file) {
+    Expected e;
+    auto when = [](const QString& date, const QString& time) {
+        return EncodeDateTime(2000 + date.mid(6, 2).toInt(), date.left(2).toInt(),
+                              date.mid(3, 2).toInt(), time.left(2).toInt(), time.mid(3, 2).toInt());
+    };
+    for (const QString& line : ReadLines(file)) {
+        const QStringList f = line.split(',');
+        if (line.startsWith('#') || f.size() < 3)
+            continue;
+        if (f[0] == "S")
+            e.start = when(f[1], f[2]);
+        else if (f[0] == "M")
+            e.records.append({when(f[1], f[2]), 0, f.mid(3).join(',').left(20)});
+        else
+            e.records.append({when(f[0], f[1]), QString(f[2]).remove('.').toInt() % 256, {}});
+    }
+    return e;
+}
+
+void expectTablesEqualMemory(const QString& memoryFile) {
+    const Expected e = readMemory(memoryFile);
+    ASSERT_FALSE(e.records.isEmpty());
+    ASSERT_EQ(DataUnit::EventCount(), e.records.size() + 2); // start and end records
+    bool out = false;
+    EXPECT_DOUBLE_EQ(DataUnit::GetEvent(0, out).DateTime, e.start);
+    for (int i = 0; i < e.records.size(); ++i) {
+        const TRainRecord r = DataUnit::GetEvent(i + 1, out);
+        ASSERT_NEAR(r.DateTime, e.records[i].DateTime, 1e-6) << "record " << i;
+        ASSERT_EQ(r.Count, e.records[i].Count) << "record " << i;
+        ASSERT_EQ(r.Message.toStdString(), e.records[i].Message.toStdString()) << "record " << i;
+    }
+    EXPECT_GT(DataUnit::DailyCount(), 0);
+}
+
+class FixedChooser final : public PortChooser {
+public:
+    explicit FixedChooser(int port) : m_port(port) { Install(this); }
+    ~FixedChooser() override { Install(nullptr); }
+    int choosePort() override { return m_port; }
+
+private:
+    int m_port;
+};
+
+} // namespace
+
+// A whole session with the USB logger: found on its stored port, read, downloaded, clock and
+// name set, cleared.
+TEST(LoggerLink, SessionWithTheUsbLogger) {
+    const QString log = TestFolder() + "/sim.log";
+    const QString memory = TestFolder() + "/memory.txt";
+    SimProcess sim({"--port", "5", "--model", "2", "--fast", "--records", "400", "--seed", "7",
+                    "--clock-offset", "-90", "--clear-delay", "1", "--log", log, "--write-memory",
+                    memory, "--state", TestFolder() + "/state.json"});
+    ASSERT_FALSE(sim.startLine().isEmpty());
+    seedSettings(2, 5);
+    blockMachinePorts();
+    ScriptedPrompts prompts;
+    auto w = openMain();
+
+    w->Action("MnuAutoDetect")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    EXPECT_EQ(received(log), QStringList({":", "Q"})); // one ping, one status request
+    EXPECT_EQ(w->windowTitle(), "Ombrex V2.4 - Hyetra Sim");
+    EXPECT_EQ(w->Status().LoggerVersion, "225");
+    EXPECT_EQ(w->Status().BatteryText, "3.60 Volts");
+    EXPECT_EQ(w->Status().RecordCount, 400);
+    EXPECT_NEAR(w->Status().ClockOffset * 86400, 90, 3);
+    EXPECT_EQ(SettingsStore().ReadInteger("Settings", "Port Number", 0), 5);
+    EXPECT_TRUE(w->Action("MnuDownload")->isEnabled());
+    EXPECT_FALSE(w->Action("MnuAutoDetect")->isEnabled());
+    EXPECT_EQ(w->Panel()->ConnectLabel->text(), " Connected");
+
+    // Download: the tables are the logger's memory.
+    w->Action("MnuDownload")->trigger();
+    ASSERT_NE(w->Link().DownloadDialog(), nullptr);
+    EXPECT_FALSE(w->MainEnabled());
+    ASSERT_TRUE(WaitUntil([&] { return !w->Link().DownloadActive(); }, 10000));
+    EXPECT_TRUE(w->MainEnabled());
+    expectTablesEqualMemory(memory);
+    EXPECT_TRUE(w->Action("MnuSave")->isEnabled());
+    EXPECT_TRUE(w->Action("MnuExport")->isEnabled());
+    EXPECT_EQ(w->Panel()->StatusLabel->text(), "Download complete");
+    QFile raw(TestFolder() + "/download.txt");
+    ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(raw.readAll().contains("!"));
+    EXPECT_EQ(received(log).mid(2), QStringList({":", "y"}));
+
+    // Set clock: the next status reply shows the logger in step with the PC.
+    w->Action("MnuSetClock")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return received(log).size() >= 8 && connected(*w); }, 5000));
+    SpinFor(300);
+    const QStringList clockExchange = received(log).mid(4, 3);
+    ASSERT_EQ(clockExchange.size(), 3);
+    EXPECT_EQ(clockExchange[0], ":");
+    EXPECT_TRUE(QRegularExpression("^k\\d{12}$").match(clockExchange[1]).hasMatch())
+        << clockExchange[1].toStdString();
+    EXPECT_NEAR(w->Status().ClockOffset * 86400, 0, 3);
+    EXPECT_TRUE(WaitUntil([&] { return w->Panel()->StatusLabel->text() == "Clock Set"; }, 100));
+
+    // Set name: the dialog hands the name over; the exchange starts after it closed.
+    w->Action("MnuSetId")->trigger();
+    auto* dialog = w->findChild<TFName*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->Edit1->text(), "Hyetra Sim");
+    EXPECT_EQ(dialog->Edit1->maxLength(), 32);
+    dialog->Edit1->setText("North Field Gauge");
+    dialog->OKBtn->click();
+    ASSERT_TRUE(
+        WaitUntil([&] { return w->windowTitle() == "Ombrex V2.4 - North Field Gauge"; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return connected(*w); }, 2000));
+    EXPECT_EQ(ReadJson(TestFolder() + "/state.json").value("name").toString(), "North Field Gauge");
+
+    // Clear: the warning question, the erase dialog, then the emptied memory.
+    prompts.expect(Kind::Warning, "All data in the device will be lost, erase now?", Answer::Yes);
+    w->Action("MnuClear")->trigger();
+    EXPECT_TRUE(w->Link().EraseDialog()->isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return connected(*w) && w->Status().RecordCount == 0; }, 8000));
+    EXPECT_FALSE(w->Link().EraseDialog()->isVisible());
+    EXPECT_EQ(w->Panel()->StatusLabel->text(), "Memory cleared");
+}
+
+TEST(LoggerLink, OldFormatDownloadFromTheSerialLogger) {
+    const QString memory = TestFolder() + "/memory.txt";
+    SimProcess sim({"--port", "3", "--model", "1", "--version", "114", "--fast", "--records", "300",
+                    "--seed", "11", "--write-memory", memory});
+    ASSERT_FALSE(sim.startLine().isEmpty());
+    seedSettings(1, 3);
+    blockMachinePorts();
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    w->Action("MnuAutoDetect")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    w->Action("MnuDownload")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !w->Link().DownloadActive(); }, 20000));
+    expectTablesEqualMemory(memory);
+}
+
+// The stored port is silent: five pings there, then the scan from port 1 (the stored port a
+// second time in its turn) until the logger on port 7 answers.
+TEST(LoggerLink, ScanFindsTheLoggerPastASilentStoredPort) {
+    const QString silentLog = TestFolder() + "/silent.log";
+    SimProcess silent({"--port", "5", "--fault", "silent", "--fast", "--log", silentLog});
+    SimProcess sim({"--port", "7", "--model", "1", "--fast"});
+    ASSERT_FALSE(sim.startLine().isEmpty());
+    seedSettings(1, 5);
+    blockMachinePorts();
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    QElapsedTimer clock;
+    clock.start();
+    w->Action("MnuAutoDetect")->trigger();
+    EXPECT_FALSE(w->MainEnabled());
+    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 16000));
+    EXPECT_GE(clock.elapsed(), 9500);
+    EXPECT_EQ(received(silentLog).filter(QRegularExpression("^:")).size(), 10);
+    EXPECT_TRUE(received(silentLog).filter("Q").isEmpty());
+    EXPECT_EQ(SettingsStore().ReadInteger("Settings", "Port Number", 0), 7);
+    EXPECT_EQ(w->Link().ConnectDialog(), nullptr);
+}
+
+TEST(LoggerLink, ManualConnectToASilentPortGivesUp) {
+    const QString log = TestFolder() + "/silent.log";
+    SimProcess silent({"--port", "4", "--fault", "silent", "--fast", "--log", log});
+    SimProcess other({"--port", "6", "--fast"});
+    seedSettings(1, 1);
+    blockMachinePorts();
+    ScriptedPrompts prompts;
+    FixedChooser chooser(4);
+    auto w = openMain();
+    prompts.expect(Kind::Error, "No devices were found!", Answer::Ok);
+    w->Action("MnuManualConnect")->trigger();
+    ASSERT_NE(w->Link().ConnectDialog(), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return prompts.pending() == 0; }, 8000));
+    EXPECT_EQ(received(log).filter(QRegularExpression("^:")).size(), 5);
+    EXPECT_FALSE(w->Status().Connected);
+    EXPECT_TRUE(w->MainEnabled());
+    EXPECT_FALSE(w->ComPortOpen());
+}
+
+TEST(LoggerLink, StatusReplyCutAfterTheDayCount) {
+    SimProcess sim({"--port", "2", "--fault", "status-short", "--fast"});
+    seedSettings(1, 2);
+    blockMachinePorts();
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    w->SetLoggerVersion("prev");
+    w->Action("MnuAutoDetect")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    EXPECT_EQ(w->windowTitle(), "Ombrex V2.4 - Hyetra Sim");
+    EXPECT_EQ(w->Status().LoggerVersion, "prev");
+    EXPECT_EQ(SettingsStore().ReadInteger("Settings", "Port Number", 0), 2); // as seeded
+    QFile f(SettingsStore::Location());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().contains("Port Number=2"));
+}
+
+TEST(LoggerLink, NoPortsAndNoStatus) {
+    seedSettings(1, 1);
+    blockMachinePorts();
+    {
+        ScriptedPrompts prompts;
+        prompts.expect(Kind::Message, "No Available serial ports!", Answer::Ok);
+        auto w = openMain();
+        w->Action("MnuAutoDetect")->trigger();
+        EXPECT_EQ(w->Link().ConnectDialog(), nullptr);
+        EXPECT_TRUE(w->MainEnabled());
+    }
+    // A logger that answers the prompt but never the status request.
+    QFile::remove(SimProcess::LinkPath(1));
+    SimProcess sim({"--port", "1", "--fault", "no-status", "--fast"});
+    ScriptedPrompts prompts;
+    prompts.expect(Kind::Message, "The unit is not responding correctly", Answer::Ok);
+    auto w = openMain();
+    w->Action("MnuAutoDetect")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return prompts.pending() == 0; }, 8000));
+    EXPECT_FALSE(w->Status().Connected);
+    EXPECT_FALSE(w->ComPortOpen());
+    EXPECT_TRUE(w->MainEnabled());
+}
+
+TEST(LoggerLink, WrongChecksumWarnsAndKeepsTheData) {
+    SimProcess sim({"--port", "1", "--fault", "wrong-crc", "--fast", "--records", "50"});
+    seedSettings(2, 1);
+    blockMachinePorts();
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    w->Action("MnuAutoDetect")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    prompts.expect(Kind::Error,
+                   "CRC Error!\rThe downloaded data's checksum failed.\rThe integrity of the data "
+                   "can not be guarenteed.\rTry downloading again.",
+                   Answer::Ok);
+    w->Action("MnuDownload")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !w->Link().DownloadActive(); }, 10000));
+    EXPECT_EQ(DataUnit::EventCount(), 52);
+}
+
+// A pause longer than the watchdog: its message, then the download completes all the same.
+TEST(LoggerLink, WatchdogDuringALongPause) {
+    SimProcess sim(
+        {"--port", "1", "--fault", "download-pause", "--pause", "9", "--fast", "--records", "60"});
+    seedSettings(2, 1);
+    blockMachinePorts();
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    w->Action("MnuAutoDetect")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    prompts.expectContaining(Kind::Message, "The Hyetra has not sent data for some time.",
+                             Answer::Ok);
+    w->Action("MnuDownload")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !w->Link().DownloadActive(); }, 15000));
+    EXPECT_EQ(prompts.pending(), 0);
+    EXPECT_EQ(DataUnit::EventCount(), 62);
+}
+
+// Abort keeps what arrived in download.txt and leaves the tables empty; a new download then
+// starts from an empty capture.
+TEST(LoggerLink, AbortAndDownloadAgain) {
+    SimProcess sim({"--port", "1", "--model", "1", "--records", "1500"}); // real 9600 baud
+    seedSettings(1, 1);
+    blockMachinePorts();
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    w->Action("MnuAutoDetect")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    w->Action("MnuDownload")->trigger();
+    SpinFor(1500);
+    ASSERT_NE(w->Link().DownloadDialog(), nullptr);
+    EXPECT_GT(w->Link().DownloadDialog()->Gauge->value(), 0);
+    w->Link().DownloadDialog()->AbortButton->click();
+    EXPECT_FALSE(w->Link().DownloadActive());
+    EXPECT_TRUE(w->MainEnabled());
+    EXPECT_EQ(w->Panel()->StatusLabel->text(), "Download Error!");
+    EXPECT_EQ(DataUnit::EventCount(), 0);
+    QFile raw(TestFolder() + "/download.txt");
+    ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
+    const QByteArray partial = raw.readAll();
+    EXPECT_GT(partial.size(), 100);
+    EXPECT_FALSE(partial.contains('!'));
+}
+
+// The line watch: a change of the clear-to-send line while connected ends the connection
+// without a message. Pseudo-terminals have no modem lines, so the test sets them.
+TEST(LoggerLink, LineChangeDisconnects) {
+    SettableModemLines lines(0);
+    ModemLines::InstallDefault(&lines);
+    SimProcess sim({"--port", "1", "--fast"});
+    seedSettings(2, 1);
+    blockMachinePorts();
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    w->Action("MnuAutoDetect")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    lines.setCts(true);
+    EXPECT_TRUE(WaitUntil([&] { return !w->Status().Connected; }, 3000));
+    EXPECT_EQ(w->Panel()->ConnectLabel->text(), " Not Connected");
+    EXPECT_TRUE(w->Action("MnuAutoDetect")->isEnabled());
+    EXPECT_FALSE(w->Action("MnuDownload")->isEnabled());
+    EXPECT_TRUE(w->ComPortOpen()); // the next command closes it
+    ModemLines::InstallDefault(nullptr);
+}
