@@ -5,3 +5,9 @@ ombrex_add_test(app_help_log GUI SOURCES HelpDebugLogTest.cpp LIBS ombrex_app Qt
 foreach(t app_help_viewer app_help_context app_help_log)
     add_dependencies(${t} ombrex_help)
 endforeach()
+
+# make install's layout, installed from this build into the test's own folder.
+ombrex_add_test(app_help_install GUI SOURCES HelpInstallTest.cpp LIBS Qt6::Gui)
+target_compile_definitions(app_help_install PRIVATE
+    OMBREX_CMAKE_COMMAND="${CMAKE_COMMAND}" OMBREX_BUILD_DIR="${CMAKE_BINARY_DIR}")
+add_dependencies(app_help_install ombrex ombrex_help ombrex_icons)
