@@ -3,6 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 
 .PHONY: deps build demo test bench install clean
+PREFIX ?= /usr/local
 
 deps:
 	@scripts/setup.sh
@@ -16,6 +17,9 @@ demo: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD)
