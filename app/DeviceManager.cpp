@@ -1,5 +1,7 @@
 #include "app/DeviceManager.h"
 
+#include "app/HelpContexts.h"
+
 #include "link/PortAvailable.h"
 #include "link/PortMap.h"
 
@@ -50,6 +52,7 @@ QList<PortRow> portRows() {
 void ShowDeviceManager(QWidget* parent) {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Serial Ports"));
+    HelpContexts::Set(&dialog, HelpContexts::SerialPortList);
     dialog.resize(720, 320);
     auto* layout = new QVBoxLayout(&dialog);
     auto* intro = new QLabel(

@@ -142,7 +142,8 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     }
 }
 
-TFMain::~TFMain() = default;
+// The children go first, while the main window they report to is still whole.
+TFMain::~TFMain() { qDeleteAll(m_mdi->subWindowList()); }
 
 // ---------------------------------------------------------------- menus and toolbars
 

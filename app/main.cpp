@@ -1,3 +1,6 @@
+#include "app/HelpKeyFilter.h"
+#include "app/HelpSystem.h"
+#include "app/HelpViewer.h"
 #include "app/QtPrompts.h"
 #include "app/Startup.h"
 #include "app/TFMain.h"
@@ -16,12 +19,19 @@ int main(int argc, char** argv) {
     QtDesktopOpener opener;
     DesktopOpener::Install(&opener);
 
+    HelpSystem::ConfigureDebugLog(QCoreApplication::arguments());
+    HelpViewer helpViewer;
+    HelpSystem::Install(&helpViewer);
+    HelpKeyFilter helpKeys;
+    app.installEventFilter(&helpKeys);
+
     SelectPortChooser chooser;
     PortChooser::Install(&chooser);
 
     auto window = StartUp();
     const int rc = app.exec();
     window.reset();
+    HelpSystem::Install(nullptr);
     PortChooser::Install(nullptr);
     Prompts::Install(nullptr);
     DesktopOpener::Install(nullptr);
