@@ -161,8 +161,8 @@ int ExpandTwoDigitYear(int yy) {
     // Asking the clock for the local date costs more than the rest of a record line, so the
     // year is looked up again only once a second.
     using Clock = std::chrono::steady_clock;
-    static Clock::time_point checked;
-    static int currentYear = 0;
+    thread_local Clock::time_point checked;
+    thread_local int currentYear = 0;
     const Clock::time_point now = Clock::now();
     if (currentYear == 0 || now - checked > std::chrono::seconds(1)) {
         currentYear = QDate::currentDate().year();
