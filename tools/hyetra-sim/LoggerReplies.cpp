@@ -50,6 +50,8 @@ QByteArray StatusReply(const StatusValues& v, StatusCut cut) {
     reply += clock;
     reply += QByteArray::number(v.records) + " Records\r\n";
     reply += QByteArray::number(v.days) + " Days\r\n";
+    if (cut == StatusCut::AfterDays)
+        return reply;
     if (cut == StatusCut::None) {
         reply += v.version.toLatin1() + "\r\n";
         reply += v.battery.leftJustified(10, QLatin1Char(' '), true).toLatin1() + "\r\n";

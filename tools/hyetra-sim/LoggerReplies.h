@@ -30,7 +30,8 @@ struct StatusValues {
 };
 enum class StatusCut {
     None,      // the whole reply
-    AfterDays, // a short reply: name, clock, records, days, then "OK"
+    ShortEnd,  // a short reply: name, clock, records, days, then "OK"
+    AfterDays, // stops after the days line and never ends
     HalfWay,   // stops inside the clock line and never ends
 };
 QByteArray StatusReply(const StatusValues& values, StatusCut cut = StatusCut::None);

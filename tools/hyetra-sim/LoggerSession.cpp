@@ -153,9 +153,13 @@ void LoggerSession::sendStatus() {
     v.days = int(std::max<qint64>(0, m_state.memory.start.date().daysTo(v.clock.date())));
     v.version = m_options.version;
     v.battery = m_options.battery;
-    const StatusCut cut = m_options.has(Fault::StatusCut)     ? StatusCut::HalfWay
-                          : m_options.has(Fault::StatusShort) ? StatusCut::AfterDays
-                                                              : StatusCut::None;
+    StatusCut cut = StatusCut::None;
+    if (m_options.has(Fault::StatusHalf))
+        cut = StatusCut::HalfWay;
+    else if (m_options.has(Fault::StatusCut))
+        cut = StatusCut::AfterDays;
+    else if (m_options.has(Fault::StatusShort))
+        cut = StatusCut::ShortEnd;
     const QByteArray reply = StatusReply(v, cut);
     ++m_state.statusReplies;
     m_log.sent(QStringLiteral("status"), reply.size());

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -111,6 +112,13 @@ void PtyLine::vanish() {
     if (m_master >= 0)
         ::close(m_master);
     m_slave = m_master = -1;
+}
+
+int PtyLine::unreadBytes() const {
+    int count = 0;
+    if (m_slave < 0 || ::ioctl(m_slave, TIOCINQ, &count) != 0)
+        return 0;
+    return count;
 }
 
 int PtyLine::lineSpeed() const {

@@ -23,6 +23,8 @@ public:
     int masterFd() const { return m_master; }
     const QString& devicePath() const { return m_device; }
     const QString& linkPath() const { return m_link; }
+    // Bytes sent that the program has not read yet.
+    int unreadBytes() const;
     // The speed the program set on its side of the line (0 when unknown).
     int lineSpeed() const;
 

@@ -44,15 +44,15 @@ LoggerMemory GenerateMemory(int records, quint64 seed, const LoggerTime& now, bo
     std::vector<Entry> entries;
     entries.reserve(size_t(std::max(records, 0)));
 
-    // About 15 records a storm; keep even a full 2 MB memory within some four years.
-    const double storms = std::max(1.0, records / 15.0);
+    // About 25 records a storm; keep even a full 2 MB memory within some four years.
+    const double storms = std::max(1.0, records / 25.0);
     const double dryMeanMinutes = std::min(3.0 * 1440.0, 4.0 * 365.0 * 1440.0 / storms);
 
     qint64 minute = 0;
     while (int(entries.size()) < records) {
         // One storm: its rain rate rises and falls over its length.
-        const int length = dice.between(20, 480);
-        const double peak = 0.3 + dice.exponential(1.2);
+        const int length = dice.between(15, 240);
+        const double peak = 0.1 + dice.exponential(0.5);
         for (int m = 0; m < length && int(entries.size()) < records; ++m) {
             const double shape = std::sin(M_PI * (m + 0.5) / length);
             const int tips = std::min(255, dice.poisson(peak * shape));
@@ -62,12 +62,12 @@ LoggerMemory GenerateMemory(int records, quint64 seed, const LoggerTime& now, bo
         minute += length;
         if (int(entries.size()) >= records)
             break;
-        if (newFormat && dice.chance(0.02)) {
+        if (newFormat && dice.chance(0.04)) {
             entries.push_back({minute + dice.between(5, 600), 0,
                                QString::fromLatin1(kMessages[dice.between(0, 3)]), false});
             minute = entries.back().minute + 1;
         }
-        if (newFormat && dice.chance(0.01) && int(entries.size()) < records) {
+        if (newFormat && dice.chance(0.015) && int(entries.size()) < records) {
             // Power lost: one record at the reset date, then the clock is right again.
             entries.push_back({minute + 1, 0, {}, true});
             minute += 2;

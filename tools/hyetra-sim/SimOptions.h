@@ -8,7 +8,8 @@ enum class Fault {
     Silent,         // never answers anything
     NoStatus,       // answers ":" and everything else, never "Q"
     StatusShort,    // status reply ends after the " Days" line (with "OK")
-    StatusCut,      // status reply stops half-way and never ends
+    StatusCut,      // status reply stops after the " Days" line and never ends
+    StatusHalf,     // status reply stops inside the clock line and never ends
     SlowLines,      // a pause after every line
     DownloadPause,  // a long pause half-way through a download
     WrongCrc,       // the check sum field does not match

@@ -119,10 +119,12 @@ int main(int argc, char** argv) {
     // 10 bits a byte on the line: start, 8 data, stop.
     queue.setRate(options.fast ? 0 : baud / 10);
     bool vanished = false;
-    LoggerSession session(options, state, queue, log, {saveState, [&] {
-                                                           line.vanish();
-                                                           vanished = true;
-                                                       }});
+    qint64 vanishAt = -1; // the device goes once the program has read what was sent
+    qint64 drainedSince = -1;
+    QElapsedTimer clock;
+    clock.start();
+    LoggerSession session(options, state, queue, log,
+                          {saveState, [&] { vanishAt = clock.elapsed() + 2000; }});
 
     QStringList faults;
     for (const Fault f : options.faults)
@@ -140,18 +142,27 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     log.event(QStringLiteral("attached as COM%1 on %2").arg(options.port).arg(line.devicePath()));
 
-    QElapsedTimer clock;
-    clock.start();
     qint64 quietUntil = 0; // after a hang-up the line is left alone for a while
     char buffer[4096];
     while (g_stopSignal == 0 && !vanished) {
         const qint64 now = clock.elapsed();
         bool wantWritable = false;
         const int sendIn = queue.service(line.masterFd(), now, wantWritable);
-        if (vanished)
-            break;
+        if (vanishAt >= 0) {
+            // Bytes still on their way through the pseudo-terminal do not show as unread yet:
+            // wait for the line to stay empty a while.
+            if (line.unreadBytes() > 0)
+                drainedSince = -1;
+            else if (drainedSince < 0)
+                drainedSince = now;
+            if ((drainedSince >= 0 && now - drainedSince >= 100) || now >= vanishAt) {
+                line.vanish();
+                vanished = true;
+                break;
+            }
+        }
         const int giveUpIn = session.service(now);
-        int timeout = 1000;
+        int timeout = vanishAt >= 0 ? 10 : 1000;
         for (const int t : {sendIn, giveUpIn})
             if (t >= 0)
                 timeout = std::min(timeout, t);
