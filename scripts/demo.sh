@@ -11,7 +11,8 @@
 # the logger on COM1.
 # The port (default 1) can be chosen with OMBREX_DEMO_PORT. The virtual logger keeps its name,
 # clock and memory in ${XDG_STATE_HOME:-~/.local/state}/ombrex-demo/logger.json and logs the
-# exchange to exchange.log beside it. Without a display Ombrex runs under xvfb-run.
+# exchange to exchange.log beside it (delete logger.json, or pass --records N, for a fresh
+# memory after a clearing). Without a display Ombrex runs under xvfb-run.
 set -euo pipefail
 
 build_dir=${1:-build}
