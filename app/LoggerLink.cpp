@@ -59,6 +59,7 @@ LoggerLink::LoggerLink(TFMain& main) : QObject(&main), m_main(main) {
     m_port->setPromptForPort(true);
     m_port->OnTriggerAvail = [this](SerialPort&, int count) { ComPortTriggerAvail(count); };
     m_port->OnTriggerModemStatus = [this](SerialPort&) { ComPortTriggerModemStatus(); };
+    m_port->OnDeviceLost = [this](SerialPort&) { ComPortDeviceLost(); };
 
     SerialPort* p = m_port.get();
     using PM = PacketMatcher;
@@ -267,9 +268,14 @@ void LoggerLink::QPacketStringPacket(const QByteArray& reply) {
         m_main.RefreshAllChildren();
     }
     closeConnectDialog();
+    m_clockChain = false;
+    if (m_clearPending)
+        startClear();
 }
 
 void LoggerLink::QPacketTimeout() {
+    m_clockChain = false;
+    m_clearPending = false;
     closeConnectDialog();
     m_main.SetMainEnabled(true);
     m_q->setEnabled(false);
@@ -300,9 +306,17 @@ void LoggerLink::ComPortTriggerModemStatus() {
     closeConnectDialog();
 }
 
+// A logger unplugged mid-download will send nothing more: the download ends as an abort would,
+// keeping what arrived in "download.txt", and the window takes input again.
+void LoggerLink::ComPortDeviceLost() {
+    if (m_downloadActive)
+        AbortButtonClick();
+}
+
 // ---------------------------------------------------------------- maintenance
 
 void LoggerLink::startSetClock() {
+    m_clockChain = true;
     m_main.SetMainEnabled(false);
     m_main.ShowStatus(QStringLiteral("Setting clock..."), 0);
     send(':');
@@ -328,8 +342,11 @@ void LoggerLink::KPacketStringPacket() {
 }
 
 void LoggerLink::KPacketTimeout() {
+    m_clockChain = false;
     m_main.SetMainEnabled(true);
     m_main.ShowStatus(QStringLiteral("Error setting clock!"), 3);
+    if (m_clearPending)
+        startClear();
 }
 
 void LoggerLink::MnuSetIdClick() {
@@ -367,6 +384,18 @@ void LoggerLink::MnuClearClick() {
     startSetClock();
     if (!Prompts::WarningYesNo(QStringLiteral("All data in the device will be lost, erase now?")))
         return;
+    // The logger takes one command at a time: a "c" sent while it still answers the clock
+    // setting would be lost. The clearing starts once the clock's status reply is in.
+    if (m_clockChain) {
+        m_main.SetMainEnabled(false);
+        m_clearPending = true;
+        return;
+    }
+    startClear();
+}
+
+void LoggerLink::startClear() {
+    m_clearPending = false;
     m_main.SetMainEnabled(false);
     m_main.ShowStatus(QStringLiteral("Clearing memory..."), 0);
     send(':');
@@ -469,6 +498,7 @@ void LoggerLink::OPacketStringPacket() {
 void LoggerLink::endDownload() {
     if (!m_downloadActive)
         return;
+    m_dlTimer->setEnabled(false); // the last batch's line ends fed it again
     saveCapture();
     if (!CheckDownloadCrc())
         Prompts::ShowError(QStringLiteral("CRC Error!\rThe downloaded data's checksum failed.\r"

@@ -53,6 +53,7 @@ public:
     void ConnectCancel();
     void WatchLine(); // arms the line watch: every Connect action
     void ComPortTriggerModemStatus();
+    void ComPortDeviceLost();
     void ClosePort();
 
     // Maintenance.
@@ -81,6 +82,7 @@ private:
     bool openFirstAvailable(int from);
     void closeConnectDialog();
     void startSetClock();
+    void startClear();
     void saveCapture();
     void endDownloadDialog();
     void endDownload();
@@ -98,6 +100,8 @@ private:
     QPointer<TDLForm> m_dlForm;
     TFormErase* m_erase;
     int m_pingRetries = 0;
+    bool m_clockChain = false;   // a clock setting waits for its replies
+    bool m_clearPending = false; // a confirmed clearing waits for that
 
     bool m_downloadActive = false;
     std::array<char, 26> m_lineBuffer{}; // positions 1..25

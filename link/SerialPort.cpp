@@ -251,6 +251,8 @@ void SerialPort::dispatchReceived() {
         Prompts::ShowGeneralError(OmbrexError(
             LinkError::DeviceLost,
             QStringLiteral("%1: the serial device was lost (%2)").arg(Describe(), reason)));
+        if (OnDeviceLost)
+            callHandler([this] { OnDeviceLost(*this); }, false);
         --m_eventDepth;
         if (m_eventDepth == 0 && (m_dataDeferred || m_timeoutDeferred))
             scheduleResume();

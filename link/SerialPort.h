@@ -67,6 +67,9 @@ public:
 
     std::function<void(SerialPort&, int)> OnTriggerAvail;
     std::function<void(SerialPort&)> OnTriggerModemStatus;
+    // The device went away (unplugged, its other end closed); reading has stopped. Runs once,
+    // after the loss was reported.
+    std::function<void(SerialPort&)> OnDeviceLost;
 
     // "COM3 (/dev/ttyUSB0)" for messages.
     QString Describe() const;

@@ -96,7 +96,7 @@ Expected readMemory(const QString& file) {
         if (f[0] == "S")
             e.start = when(f[1], f[2]);
         else if (f[0] == "M")
-            e.records.append({when(f[1], f[2]), 0, f.mid(3).join(',').left(20)});
+            e.records.append({when(f[1], f[2]), 0, f.mid(3).join(",").trimmed().left(20)});
         else
             e.records.append({when(f[0], f[1]), QString(f[2]).remove('.').toInt() % 256, {}});
     }
@@ -200,7 +200,9 @@ TEST(LoggerLink, SessionWithTheUsbLogger) {
     // Clear: the warning question, the erase dialog, then the emptied memory.
     prompts.expect(Kind::Warning, "All data in the device will be lost, erase now?", Answer::Yes);
     w->Action("MnuClear")->trigger();
-    EXPECT_TRUE(w->Link().EraseDialog()->isVisible());
+    // The clearing starts once the clock setting that comes first has been answered.
+    EXPECT_TRUE(WaitUntil([&] { return w->Link().EraseDialog()->isVisible(); }, 3000));
+    EXPECT_FALSE(w->MainEnabled());
     ASSERT_TRUE(WaitUntil([&] { return connected(*w) && w->Status().RecordCount == 0; }, 8000));
     EXPECT_FALSE(w->Link().EraseDialog()->isVisible());
     EXPECT_EQ(w->Panel()->StatusLabel->text(), "Memory cleared");
@@ -385,4 +387,28 @@ TEST(LoggerLink, LineChangeDisconnects) {
     EXPECT_FALSE(w->Action("MnuDownload")->isEnabled());
     EXPECT_TRUE(w->ComPortOpen()); // the next command closes it
     ModemLines::InstallDefault(nullptr);
+}
+
+// The logger unplugged mid-download: the loss is reported once, the download ends as an abort
+// does, and what arrived is in download.txt.
+TEST(LoggerLink, LoggerUnpluggedMidDownload) {
+    SimProcess sim({"--port", "1", "--fault", "vanish", "--fast", "--records", "2000"});
+    seedSettings(2, 1);
+    blockMachinePorts();
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    w->Action("MnuAutoDetect")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    prompts.expectContaining(Kind::Error, "the serial device was lost", Answer::Ok);
+    w->Action("MnuDownload")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !w->Link().DownloadActive(); }, 10000));
+    EXPECT_TRUE(w->MainEnabled());
+    EXPECT_EQ(w->Panel()->StatusLabel->text(), "Download Error!");
+    EXPECT_EQ(DataUnit::EventCount(), 0);
+    QFile raw(TestFolder() + "/download.txt");
+    ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
+    EXPECT_GT(raw.size(), 1000);
+    // The window can start again: Auto Detect is offered once the port is closed.
+    w->Action("MnuDisconnect")->trigger();
+    EXPECT_TRUE(w->Action("MnuAutoDetect")->isEnabled());
 }

@@ -133,7 +133,7 @@ TEST(SimProtocol, PromptAndStatusReplyByteForByte) {
         const QDateTime pcNow = QDateTime::currentDateTime();
 
         const QRegularExpressionMatch m =
-            QRegularExpression(QStringLiteral("^\r\nHyetra>\r\n(.*) \r\n(\\d\\d/\\d\\d/\\d\\d "
+            QRegularExpression(QStringLiteral("^\r\n(.*) \r\n(\\d\\d/\\d\\d/\\d\\d "
                                               "\\d\\d:\\d\\d:\\d\\d)\r\n3 Records\r\n2 Days\r\n"
                                               "215\r\nGood 3.6V \r\nOK\r\n$"))
                 .match(QString::fromLatin1(reply));

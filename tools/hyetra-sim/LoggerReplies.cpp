@@ -40,9 +40,11 @@ QByteArray PromptReply() {
 }
 
 QByteArray StatusReply(const StatusValues& v, StatusCut cut) {
-    // The program drops everything through the first '>' and the CR LF behind it, and the last
-    // character of the name line, which is a blank here.
-    QByteArray reply = "\r\nHyetra>\r\n";
+    // No prompt of its own: after a clock setting the program reads the prompt of its ":" and
+    // this reply as one text, drops everything through the first '>' and the two characters
+    // behind it (or, without a prompt, just the first two), and the name line's last character,
+    // which is a blank here.
+    QByteArray reply = "\r\n";
     reply += v.name.toLatin1() + " \r\n";
     const QByteArray clock = ClockText(v.clock).toLatin1() + "\r\n";
     if (cut == StatusCut::HalfWay)
