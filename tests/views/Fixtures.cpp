@@ -24,10 +24,10 @@ void LoadFullMemory() {
     int32_t written = 1;
     bool reset = false;
     while (written < FullMemoryRecords - 1) {
-        // A dry spell of 0 to 6 days, then a storm of a few hours with tips every few minutes.
+        // A dry spell of 0 to 6 days, then a storm of a few hours with a tip every few minutes.
         t += std::uniform_int_distribution<int>(0, 6)(random) +
              std::uniform_real_distribution<double>(0.1, 0.9)(random);
-        const int tips = std::uniform_int_distribution<int>(20, 700)(random);
+        const int tips = std::uniform_int_distribution<int>(5, 300)(random);
         for (int i = 0; i < tips && written < FullMemoryRecords - 1; ++i, ++written) {
             t += std::uniform_int_distribution<int>(1, 6)(random) / 1440.0;
             if (written % 40000 == 20000) {
@@ -39,7 +39,9 @@ void LoadFullMemory() {
                 reset = true;
                 continue;
             }
-            DataUnit::AppendEvent({t, std::uniform_int_distribution<int>(1, 3)(random), {}});
+            // Mostly one tip a record; in heavy rain two tips within the minute.
+            DataUnit::AppendEvent(
+                {t, std::uniform_int_distribution<int>(0, 9)(random) == 0 ? 2 : 1, {}});
         }
     }
     DataUnit::AppendEvent({t + 0.5, 0, {}}); // the end record
