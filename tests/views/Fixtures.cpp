@@ -19,7 +19,7 @@ void LoadFullMemory() {
     DataUnit::ClearTables();
     DataUnit::ReserveEvents(FullMemoryRecords);
     std::mt19937 random(20240611);
-    TDateTime t = EncodeDateTime(2019, 3, 1, 8, 0);
+    TDateTime t = EncodeDateTime(2011, 3, 1, 8, 0);
     DataUnit::AppendEvent({t, 0, {}}); // the start record
     int32_t written = 1;
     bool reset = false;
@@ -45,7 +45,7 @@ void LoadFullMemory() {
         }
     }
     DataUnit::AppendEvent({t + 0.5, 0, {}}); // the end record
-    const TDateTime start = EncodeDateTime(2019, 3, 1, 8, 0);
+    const TDateTime start = EncodeDateTime(2011, 3, 1, 8, 0);
     DataUnit::SetStartTime(start);
     DataUnit::BuildDailyTable(start);
 }
