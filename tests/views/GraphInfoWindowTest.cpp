@@ -6,6 +6,7 @@
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QChartView>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -235,4 +236,41 @@ TEST(InfoWindow, ClockText) {
     EXPECT_EQ(LoggerClockText(EncodeDateTime(2020, 1, 1, 0, 5, 9)), "12:05:09 AM");
     EXPECT_EQ(LoggerClockText(EncodeDateTime(2020, 1, 1, 13, 0, 0)), "01:00:00 PM");
     EXPECT_EQ(LoggerClockText(EncodeDateTime(2020, 1, 1, 12, 30, 0)), "12:30:00 PM");
+}
+
+TEST(GraphWindow, DraggingZoomsAndDraggingBackUndoes) {
+    auto main = OpenMain();
+    Fixtures::LoadFullMemory();
+    TChildGraph* g = main->GraphWindows().first();
+    g->resize(900, 400);
+    g->SetRange(0, DataUnit::DailyCount() - 1);
+    QCoreApplication::processEvents();
+    QWidget* vp = g->ChartView()->viewport();
+    const QRectF plot = g->Chart1()->plotArea();
+    auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, at, vp->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(vp, &e);
+    };
+    const QPointF from(plot.left() + 10, plot.top() + 5);
+    const QPointF to(plot.left() + 60, plot.bottom() - 5);
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+    QCoreApplication::processEvents();
+    const double shown = g->BottomAxis()->max() - g->BottomAxis()->min();
+    EXPECT_LT(shown, DataUnit::DailyCount() / 5.0);
+    // The zoomed days get labels of their own, still without overlap.
+    ASSERT_GE(g->LabelledSlots().size(), 2u);
+    EXPECT_GE(g->LabelledSlots().front(), int(std::floor(g->BottomAxis()->min())));
+    EXPECT_LT(g->LabelledSlots()[1] - g->LabelledSlots()[0], 200);
+
+    send(QEvent::MouseButtonPress, to, Qt::LeftButton);
+    send(QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
+    send(QEvent::MouseMove, from, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, from, Qt::NoButton);
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(g->BottomAxis()->max() - g->BottomAxis()->min(), DataUnit::DailyCount(), 1);
+    main.reset();
+    DataUnit::ClearTables();
 }
