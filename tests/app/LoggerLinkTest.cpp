@@ -42,7 +42,12 @@ void seedSettings(int model, int port) {
                 .toUtf8());
 }
 
+void blockMachinePorts();
+
+// A main window as a started program has it, on a machine whose own serial ports stay out of
+// the way.
 std::unique_ptr<TFMain> openMain() {
+    blockMachinePorts();
     auto w = std::make_unique<TFMain>();
     w->show();
     WaitUntil([&] { return w->MdiArea()->subWindowList().size() == 3; }, 2000);
@@ -140,12 +145,10 @@ TEST(LoggerLink, SessionWithTheUsbLogger) {
                     memory, "--state", TestFolder() + "/state.json"});
     ASSERT_FALSE(sim.startLine().isEmpty());
     seedSettings(2, 5);
-    blockMachinePorts();
     ScriptedPrompts prompts;
     auto w = openMain();
 
-    w->Action("MnuAutoDetect")->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    ASSERT_TRUE(autoDetect(*w));
     EXPECT_EQ(received(log), QStringList({":", "Q"})); // one ping, one status request
     EXPECT_EQ(w->windowTitle(), "Ombrex V2.4 - Hyetra Sim");
     EXPECT_EQ(w->Status().LoggerVersion, "225");
@@ -214,11 +217,9 @@ TEST(LoggerLink, OldFormatDownloadFromTheSerialLogger) {
                     "--seed", "11", "--write-memory", memory});
     ASSERT_FALSE(sim.startLine().isEmpty());
     seedSettings(1, 3);
-    blockMachinePorts();
     ScriptedPrompts prompts;
     auto w = openMain();
-    w->Action("MnuAutoDetect")->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    ASSERT_TRUE(autoDetect(*w));
     w->Action("MnuDownload")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !w->Link().DownloadActive(); }, 20000));
     expectTablesEqualMemory(memory);
@@ -232,7 +233,6 @@ TEST(LoggerLink, ScanFindsTheLoggerPastASilentStoredPort) {
     SimProcess sim({"--port", "7", "--model", "1", "--fast"});
     ASSERT_FALSE(sim.startLine().isEmpty());
     seedSettings(1, 5);
-    blockMachinePorts();
     ScriptedPrompts prompts;
     auto w = openMain();
     QElapsedTimer clock;
@@ -252,7 +252,6 @@ TEST(LoggerLink, ManualConnectToASilentPortGivesUp) {
     SimProcess silent({"--port", "4", "--fault", "silent", "--fast", "--log", log});
     SimProcess other({"--port", "6", "--fast"});
     seedSettings(1, 1);
-    blockMachinePorts();
     ScriptedPrompts prompts;
     FixedChooser chooser(4);
     auto w = openMain();
@@ -269,12 +268,10 @@ TEST(LoggerLink, ManualConnectToASilentPortGivesUp) {
 TEST(LoggerLink, StatusReplyCutAfterTheDayCount) {
     SimProcess sim({"--port", "2", "--fault", "status-short", "--fast"});
     seedSettings(1, 2);
-    blockMachinePorts();
     ScriptedPrompts prompts;
     auto w = openMain();
     w->SetLoggerVersion("prev");
-    w->Action("MnuAutoDetect")->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    ASSERT_TRUE(autoDetect(*w));
     EXPECT_EQ(w->windowTitle(), "Ombrex V2.4 - Hyetra Sim");
     EXPECT_EQ(w->Status().LoggerVersion, "prev");
     EXPECT_EQ(SettingsStore().ReadInteger("Settings", "Port Number", 0), 2); // as seeded
@@ -285,7 +282,6 @@ TEST(LoggerLink, StatusReplyCutAfterTheDayCount) {
 
 TEST(LoggerLink, NoPortsAndNoStatus) {
     seedSettings(1, 1);
-    blockMachinePorts();
     {
         ScriptedPrompts prompts;
         prompts.expect(Kind::Message, "No Available serial ports!", Answer::Ok);
@@ -310,11 +306,9 @@ TEST(LoggerLink, NoPortsAndNoStatus) {
 TEST(LoggerLink, WrongChecksumWarnsAndKeepsTheData) {
     SimProcess sim({"--port", "1", "--fault", "wrong-crc", "--fast", "--records", "50"});
     seedSettings(2, 1);
-    blockMachinePorts();
     ScriptedPrompts prompts;
     auto w = openMain();
-    w->Action("MnuAutoDetect")->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    ASSERT_TRUE(autoDetect(*w));
     prompts.expect(Kind::Error,
                    "CRC Error!\rThe downloaded data's checksum failed.\rThe integrity of the data "
                    "can not be guarenteed.\rTry downloading again.",
@@ -329,11 +323,9 @@ TEST(LoggerLink, WatchdogDuringALongPause) {
     SimProcess sim(
         {"--port", "1", "--fault", "download-pause", "--pause", "9", "--fast", "--records", "60"});
     seedSettings(2, 1);
-    blockMachinePorts();
     ScriptedPrompts prompts;
     auto w = openMain();
-    w->Action("MnuAutoDetect")->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    ASSERT_TRUE(autoDetect(*w));
     prompts.expectContaining(Kind::Message, "The Hyetra has not sent data for some time.",
                              Answer::Ok);
     w->Action("MnuDownload")->trigger();
@@ -347,11 +339,9 @@ TEST(LoggerLink, WatchdogDuringALongPause) {
 TEST(LoggerLink, AbortAndDownloadAgain) {
     SimProcess sim({"--port", "1", "--model", "1", "--records", "1500"}); // real 9600 baud
     seedSettings(1, 1);
-    blockMachinePorts();
     ScriptedPrompts prompts;
     auto w = openMain();
-    w->Action("MnuAutoDetect")->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    ASSERT_TRUE(autoDetect(*w));
     w->Action("MnuDownload")->trigger();
     SpinFor(1500);
     ASSERT_NE(w->Link().DownloadDialog(), nullptr);
@@ -375,11 +365,9 @@ TEST(LoggerLink, LineChangeDisconnects) {
     ModemLines::InstallDefault(&lines);
     SimProcess sim({"--port", "1", "--fast"});
     seedSettings(2, 1);
-    blockMachinePorts();
     ScriptedPrompts prompts;
     auto w = openMain();
-    w->Action("MnuAutoDetect")->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    ASSERT_TRUE(autoDetect(*w));
     lines.setCts(true);
     EXPECT_TRUE(WaitUntil([&] { return !w->Status().Connected; }, 3000));
     EXPECT_EQ(w->Panel()->ConnectLabel->text(), " Not Connected");
@@ -394,11 +382,9 @@ TEST(LoggerLink, LineChangeDisconnects) {
 TEST(LoggerLink, LoggerUnpluggedMidDownload) {
     SimProcess sim({"--port", "1", "--fault", "vanish", "--fast", "--records", "2000"});
     seedSettings(2, 1);
-    blockMachinePorts();
     ScriptedPrompts prompts;
     auto w = openMain();
-    w->Action("MnuAutoDetect")->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return connected(*w); }, 5000));
+    ASSERT_TRUE(autoDetect(*w));
     prompts.expectContaining(Kind::Error, "the serial device was lost", Answer::Ok);
     w->Action("MnuDownload")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !w->Link().DownloadActive(); }, 10000));
