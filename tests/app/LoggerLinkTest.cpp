@@ -83,6 +83,11 @@ bool connected(const TFMain& w) {
     return w.Status().Connected && w.MainEnabled();
 }
 
+bool autoDetect(TFMain& w) {
+    w.Action("MnuAutoDetect")->trigger();
+    return WaitUntil([&] { return connected(w); }, 5000);
+}
+
 // The memory file of the virtual logger as the event table a download must give.
 struct Expected {
     TDateTime start = 0;
