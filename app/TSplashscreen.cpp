@@ -104,7 +104,7 @@ void TSplashscreen::drawPicture(QPainter& p, const QRect& area) {
 
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(30, 110, 200));
-    const int drops[][2] = {{40, 10}, {70, 30}, {30, 50}, {95, 12}, {60, 62}, {110, 44}};
+    const int drops[][2] = {{40, 4}, {70, 18}, {30, 30}, {95, 6}, {58, 38}, {108, 28}};
     for (const auto& d : drops) {
         QPainterPath drop;
         drop.moveTo(d[0], d[1]);
@@ -114,11 +114,11 @@ void TSplashscreen::drawPicture(QPainter& p, const QRect& area) {
     }
     // Funnel, body and bucket of the gauge.
     p.setBrush(QColor(90, 100, 110));
-    p.drawPolygon(QPolygon({{40, 78}, {120, 78}, {88, 96}, {72, 96}}));
+    p.drawPolygon(QPolygon({{40, 56}, {120, 56}, {88, 70}, {72, 70}}));
     p.setBrush(QColor(160, 170, 180));
-    p.drawRoundedRect(QRect(52, 96, 56, 40), 4, 4);
+    p.drawRoundedRect(QRect(52, 70, 56, 30), 4, 4);
     p.setBrush(QColor(0, 128, 0));
-    p.drawPolygon(QPolygon({{60, 112}, {100, 104}, {100, 110}, {60, 118}}));
+    p.drawPolygon(QPolygon({{60, 84}, {100, 78}, {100, 83}, {60, 89}}));
 
     p.setPen(QColor(0, 90, 0));
     QFont title = font();
@@ -127,10 +127,10 @@ void TSplashscreen::drawPicture(QPainter& p, const QRect& area) {
     p.setFont(title);
     p.drawText(QRect(140, 6, 320, 56), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Ombrex"));
     QFont sub = font();
-    sub.setPointSize(11);
+    sub.setPointSize(10);
     p.setFont(sub);
     p.setPen(QColor(40, 40, 40));
-    p.drawText(QRect(142, 60, 320, 24), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Download and reports for the Hyetra rain logger"));
+    p.drawText(QRect(142, 58, 325, 24), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Downloads and reports for the Hyetra rain logger"));
     p.restore();
 }
