@@ -37,6 +37,7 @@ void ReserveFor(const QFile& file) {
 } // namespace
 
 ReadResult LoadDataFile(const QString& path) {
+    const InvalidDateNoticeOnce notice;
     ReadResult result;
     DataUnit::ClearTables();
     QFile file(path);
@@ -58,6 +59,7 @@ ReadResult LoadDataFile(const QString& path) {
 }
 
 ReadResult ImportFile(const QString& path) {
+    const InvalidDateNoticeOnce notice;
     ReadResult result;
     {
         QFile file(path);

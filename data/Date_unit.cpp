@@ -195,6 +195,23 @@ QString LoggerTimeText(TDateTime value, QChar separator) {
                              char(separator.toLatin1()), p.hour, p.minute);
 }
 
+namespace {
+bool g_noticeOnce = false;  // an InvalidDateNoticeOnce is alive
+bool g_noticeShown = false; // and the message has been shown under it
+} // namespace
+
+InvalidDateNoticeOnce::InvalidDateNoticeOnce() : m_outer(!g_noticeOnce) {
+    if (m_outer) {
+        g_noticeOnce = true;
+        g_noticeShown = false;
+    }
+}
+
+InvalidDateNoticeOnce::~InvalidDateNoticeOnce() {
+    if (m_outer)
+        g_noticeOnce = false;
+}
+
 TDateTime LoggerTimeToDateTime(const QString& text) {
     return LoggerTimeToDateTime(QStringView(text));
 }
@@ -207,7 +224,9 @@ TDateTime LoggerTimeToDateTime(QStringView text) {
     TDateTime out = 0;
     if (ReadLoggerTime(text, hour, out))
         return out;
-    Prompts::ShowError(QStringLiteral("The start time in the logger is invalid"));
+    if (!(g_noticeOnce && g_noticeShown))
+        Prompts::ShowError(QStringLiteral("The start time in the logger is invalid"));
+    g_noticeShown = g_noticeOnce;
     return EncodeDateTime(2001, 1, 1, 12, 0);
 }
 

@@ -44,6 +44,19 @@ QString LoggerTimeText(TDateTime value, QChar separator = QLatin1Char(' '));
 TDateTime LoggerTimeToDateTime(const QString& text);
 TDateTime LoggerTimeToDateTime(QStringView text);
 
+// While one lives, the invalid-date message is shown once at most: a garbled download or file
+// would otherwise stack up a box for every line. Readers of many lines hold one.
+class InvalidDateNoticeOnce {
+public:
+    InvalidDateNoticeOnce();
+    ~InvalidDateNoticeOnce();
+    InvalidDateNoticeOnce(const InvalidDateNoticeOnce&) = delete;
+    InvalidDateNoticeOnce& operator=(const InvalidDateNoticeOnce&) = delete;
+
+private:
+    bool m_outer;
+};
+
 // A signed decimal whole number: leading blanks and a sign are accepted, nothing after the
 // digits, within 32 bits.
 bool ReadWholeNumber(QStringView text, int32_t& value);

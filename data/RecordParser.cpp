@@ -98,6 +98,7 @@ int ParseOldRecordLine(const QString& line) {
 }
 
 void ParseDownload(const QString& loggerVersion) {
+    const InvalidDateNoticeOnce notice;
     const QByteArray& bytes = CaptureStream::Bytes();
     // A version text too short to have a third character reads it as a blank: the old format.
     const char16_t formatCode = loggerVersion.size() >= 3 ? loggerVersion[2].unicode() : u' ';

@@ -219,6 +219,20 @@ TEST_F(DataFiles_, LoadCountsBadLinesAndKeepsTheRest) {
     EXPECT_EQ(DataUnit::DailyCount(), 2);
 }
 
+// A garbled file says once that its dates are invalid, not once a line.
+TEST_F(DataFiles_, InvalidDatesAreReportedOncePerReading) {
+    const QString path = PathIn("bad-dates.dat");
+    WriteFile(path, "13/45/09,14:30,0.01\r\n14/45/09,14:31,0.01\r\n15/45/09,14:32,0.01\r\n");
+    ScriptedPrompts prompts;
+    prompts.expect(Prompts::Kind::Error, "The start time in the logger is invalid",
+                   Prompts::Answer::Ok);
+    EXPECT_EQ(DataFiles::LoadDataFile(path).errors, 0); // the lines still count as read
+    EXPECT_EQ(DataUnit::EventCount(), 3);
+    prompts.expect(Prompts::Kind::Error, "The start time in the logger is invalid",
+                   Prompts::Answer::Ok);
+    DataFiles::LoadDataFile(path); // the next reading says it again
+}
+
 TEST_F(DataFiles_, LoadOfAMissingFileEmptiesTheTables) {
     LoadSampleDownload();
     const DataFiles::ReadResult result = DataFiles::LoadDataFile(PathIn("none.dat"));
