@@ -69,8 +69,12 @@ void TFMain::MnuLoadClick() {
     const QString path = Prompts::WithDefaultExtension(chosen, QStringLiteral("dat"));
     m_lastLoadedFile = path;
 
-    const DataFiles::ReadResult result = DataFiles::LoadDataFile(path);
     // The completion runs also when reading stopped part-way; the failure is told after it.
+    finishReading(path, DataFiles::LoadDataFile(path));
+}
+
+// What Load and Import do once a file has been read.
+void TFMain::finishReading(const QString& path, const DataFiles::ReadResult& result) {
     setWindowTitle(kCaption + FileNameOnly(path));
     Action(QStringLiteral("MnuSave"))->setEnabled(true);
     Action(QStringLiteral("MnuPrint"))->setEnabled(true);
@@ -122,18 +126,7 @@ void TFMain::MnuImportClick() {
         Prompts::ShowMessage(
             QStringLiteral("The CRC check sum of the data file failed. Please check the data "
                            "carefully, there may be errors."));
-    setWindowTitle(kCaption + FileNameOnly(path));
-    Action(QStringLiteral("MnuSave"))->setEnabled(true);
-    Action(QStringLiteral("MnuPrint"))->setEnabled(true);
-    if (result.errors > 0)
-        Prompts::ShowMessage(errorsText(result.errors));
-    GotDataExecute();
-    if (!result.failure.isEmpty())
-        Prompts::ShowGeneralError(result.failure);
-
-    for (TChildGraph* graph : GraphWindows())
-        graph->SetDays(0, DataUnit::DailyCount() - 1);
-    RefreshDataViews();
+    finishReading(path, result);
 }
 
 void TFMain::R1Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandState.h"
+#include "data/DataFiles.h"
 #include "link/DeviceStatus.h"
 #include "views/ChildHost.h"
 
@@ -145,6 +146,7 @@ private:
     template <class T> QList<T*> children() const;
     template <class T> void showOrCreate();
     void firstRunHelp();
+    void finishReading(const QString& path, const DataFiles::ReadResult& result);
 
     DeviceStatus m_status;
     int m_loggerModel = 0;
