@@ -5,7 +5,7 @@
 #include "views/LineView.h"
 #include "views/TChildGraph.h"
 #include "views/TextPrint.h"
-#include "views/WaitCursor.h"
+#include "export/WaitCursor.h"
 
 #include <QMdiArea>
 #include <QMenu>
