@@ -1,8 +1,9 @@
 # Thin front door: everything real lives in CMake and scripts/.
 BUILD ?= build
+SANITIZE_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build demo test bench install clean
+.PHONY: deps build demo test test-sanitize bench install clean
 PREFIX ?= /usr/local
 
 deps:
@@ -15,11 +16,22 @@ build: deps
 demo: build
 	@scripts/demo.sh $(BUILD)
 
+# Every test, then every test again built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-sanitize
+
+# Leak reports are off: Qt and fontconfig keep caches for the process's life.
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOMBREX_SANITIZE=ON \
+		-DOMBREX_BENCH=OFF >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	@cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 QT_QPA_PLATFORM=offscreen \
+		ctest --output-on-failure -j $(JOBS)
 
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

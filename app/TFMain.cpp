@@ -11,8 +11,8 @@
 #include "app/TSplashscreen.h"
 #include "data/DataUnit.h"
 #include "export/TExportForm.h"
-#include "link/SerialPort.h"
 #include "export/XlsxSpreadsheet.h"
+#include "link/SerialPort.h"
 #include "ui/DesktopOpener.h"
 #include "ui/IntervalTimer.h"
 #include "ui/OmbrexError.h"
@@ -143,9 +143,21 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 // The children go first, while the main window they report to is still whole.
-TFMain::~TFMain() { qDeleteAll(m_mdi->subWindowList()); }
+TFMain::~TFMain() {
+    qDeleteAll(m_mdi->subWindowList());
+}
 
 // ---------------------------------------------------------------- menus and toolbars
+
+// Menu commands run at an event boundary: an error stops the command and is shown.
+void TFMain::runCommand(void (TFMain::*handler)()) {
+    Prompts::Guarded([this, handler] { (this->*handler)(); });
+}
+
+void TFMain::runLinkCommand(void (LoggerLink::*handler)()) {
+    LoggerLink* link = m_link;
+    Prompts::Guarded([link, handler] { (link->*handler)(); });
+}
 
 QAction* TFMain::addItem(QMenu* menu, const QString& name, const QString& caption,
                          const QString& hint, const QString& icon) {
@@ -164,8 +176,7 @@ QAction* TFMain::addItem(QMenu* menu, const QString& name, const QString& captio
 
 void TFMain::buildMenus() {
     auto on = [this](QAction* a, void (TFMain::*handler)()) {
-        connect(a, &QAction::triggered, this,
-                [this, handler] { Prompts::Guarded([&] { (this->*handler)(); }); });
+        connect(a, &QAction::triggered, this, [this, handler] { runCommand(handler); });
     };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -211,8 +222,7 @@ void TFMain::buildMenus() {
        &TFMain::MnuDisconnectClick);
     logger->addSeparator();
     auto link = [this](QAction* a, void (LoggerLink::*handler)()) {
-        connect(a, &QAction::triggered, this,
-                [this, handler] { Prompts::Guarded([&] { (m_link->*handler)(); }); });
+        connect(a, &QAction::triggered, this, [this, handler] { runLinkCommand(handler); });
     };
     link(addItem(logger, "MnuDownload", "&Download", "Download data from logger", "download"),
          &LoggerLink::MnuDownloadClick);
@@ -710,7 +720,9 @@ void TFMain::SetMainEnabled(bool enabled) {
     centralWidget()->setEnabled(enabled);
 }
 
-bool TFMain::ComPortOpen() const { return m_link->ComPort().Open(); }
+bool TFMain::ComPortOpen() const {
+    return m_link->ComPort().Open();
+}
 
 bool TFMain::MainEnabled() const {
     return centralWidget()->isEnabled();

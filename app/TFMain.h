@@ -146,6 +146,8 @@ private:
     template <class T> QList<T*> children() const;
     template <class T> void showOrCreate();
     void firstRunHelp();
+    void runCommand(void (TFMain::*handler)());
+    void runLinkCommand(void (LoggerLink::*handler)());
     void finishReading(const QString& path, const DataFiles::ReadResult& result);
 
     DeviceStatus m_status;

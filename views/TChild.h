@@ -10,6 +10,7 @@ class TChild : public QMdiSubWindow {
     Q_OBJECT
 public:
     explicit TChild(ChildHost* host, QWidget* parent = nullptr);
+    ~TChild() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -17,4 +18,5 @@ protected:
 
 private:
     ChildHost* m_host;
+    QMetaObject::Connection m_stateWatch;
 };
