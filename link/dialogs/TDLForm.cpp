@@ -40,7 +40,13 @@ TDLForm::TDLForm(QWidget* mainWindow, int recordCount)
     }
 }
 
+// Counts every line; the bar itself is redrawn only when its percentage changes, since a full
+// memory has a quarter of a million lines and the bar shows a hundred steps.
 void TDLForm::Advance() {
-    if (m_recordCount > 0 && Gauge->value() < Gauge->maximum())
-        Gauge->setValue(Gauge->value() + 1);
+    if (m_recordCount <= 0 || m_lines >= m_recordCount)
+        return;
+    ++m_lines;
+    const auto percent = [this](int lines) { return qint64(lines) * 100 / m_recordCount; };
+    if (percent(m_lines) != percent(Gauge->value()) || m_lines == m_recordCount)
+        Gauge->setValue(m_lines);
 }

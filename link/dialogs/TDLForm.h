@@ -13,10 +13,12 @@ public:
     TDLForm(QWidget* mainWindow, int recordCount);
 
     void Advance();
+    int Lines() const { return m_lines; } // lines counted so far
     QProgressBar* Gauge;
     QPushButton* AbortButton;
     std::function<void()> onAbort;
 
 private:
     int m_recordCount;
+    int m_lines = 0;
 };
