@@ -41,8 +41,7 @@ bool CheckDownloadCrc() {
     const qsizetype bang = bytes.indexOf('!');
     const qsizetype covered = bang < 0 ? bytes.size() : bang;
     CrcReset();
-    for (qsizetype i = 0; i < covered; ++i)
-        CrcUpdate(uint8_t(bytes[i]));
+    CrcUpdate(bytes.constData(), std::size_t(covered));
     CrcUpdate(0);
     CrcUpdate(0);
     const qsizetype after = bang < 0 ? 0 : bytes.size() - bang - 1;

@@ -23,3 +23,28 @@ void CrcUpdate(uint8_t byte) {
 uint16_t CrcValue() {
     return CrcRegister;
 }
+
+namespace {
+// Shifting a byte into the register is linear: the old high byte's share of the result comes
+// from this table, the low byte moves up and the new byte comes in below it.
+struct HighByteTable {
+    uint16_t entry[256];
+    HighByteTable() {
+        for (int high = 0; high < 256; ++high) {
+            auto r = static_cast<uint16_t>(high << 8);
+            for (int bit = 0; bit < 8; ++bit)
+                r = static_cast<uint16_t>((r << 1) ^ ((r & 0x8000u) ? 0x1021u : 0u));
+            entry[high] = r;
+        }
+    }
+};
+} // namespace
+
+void CrcUpdate(const char* bytes, std::size_t count) {
+    static const HighByteTable table;
+    uint16_t r = CrcRegister;
+    for (std::size_t i = 0; i < count; ++i)
+        r = static_cast<uint16_t>(table.entry[r >> 8] ^ ((r & 0xFFu) << 8) ^
+                                  static_cast<uint8_t>(bytes[i]));
+    CrcRegister = r;
+}
