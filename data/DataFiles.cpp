@@ -34,6 +34,16 @@ void ReserveFor(const QFile& file) {
     DataUnit::ReserveEvents(qsizetype(std::min<qint64>(file.size() / 20, 300000)) + 2);
 }
 
+// Opens a file for reading line by line, with the tables reserved for what it can hold.
+bool openLines(QFile& file, ReadResult& result) {
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.failure = FailureText(QStringLiteral("Cannot open file"), file);
+        return false;
+    }
+    ReserveFor(file);
+    return true;
+}
+
 } // namespace
 
 ReadResult LoadDataFile(const QString& path) {
@@ -41,11 +51,8 @@ ReadResult LoadDataFile(const QString& path) {
     ReadResult result;
     DataUnit::ClearTables();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.failure = FailureText(QStringLiteral("Cannot open file"), file);
+    if (!openLines(file, result))
         return result;
-    }
-    ReserveFor(file);
     LineReader reader(file, DataUnit::MaxLineLength);
     QString line;
     while (reader.Next(line))
@@ -80,11 +87,8 @@ ReadResult ImportFile(const QString& path) {
 
     DataUnit::ClearTables();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.failure = FailureText(QStringLiteral("Cannot open file"), file);
+    if (!openLines(file, result))
         return result;
-    }
-    ReserveFor(file);
     LineReader reader(file, DataUnit::MaxLineLength);
     QString line;
     for (int i = 1; i <= 3 && reader.Next(line); ++i)

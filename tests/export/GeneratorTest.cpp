@@ -2,6 +2,7 @@
 #include "data/DataUnit.h"
 #include "export/ReportGenerators.h"
 #include "tests/export/RecordingSpreadsheet.h"
+#include "tests/export/ReportTableTest.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "ui/OmbrexError.h"
 
@@ -38,18 +39,8 @@ void LoadEvents(const std::vector<Event>& events, bool buildDaily = false) {
         DataUnit::BuildDailyTable(events.front().at);
 }
 
-class Reports : public ::testing::Test {
+class Reports : public ReportTableTest {
 protected:
-    void SetUp() override {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_factor = DataUnit::BucketFactor;
-        DataUnit::BucketFactor = 100;
-        DataUnit::ClearTables();
-    }
-    void TearDown() override {
-        DataUnit::BucketFactor = m_factor;
-        DataUnit::ClearTables();
-    }
     ReportContext context(TDateTime from, TDateTime to) {
         return ReportContext{sheet.factory(), from, to, QString()};
     }
@@ -62,7 +53,6 @@ protected:
     }
 
     RecordingSpreadsheet sheet;
-    uint16_t m_factor = 10;
 };
 
 // --- minute report ---

@@ -4,6 +4,7 @@
 #include "export/ReportGenerators.h"
 #include "export/TypedInput.h"
 #include "export/XlsxSpreadsheet.h"
+#include "tests/export/ReportTableTest.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/TestUtil.h"
 #include "ui/OmbrexError.h"
@@ -127,20 +128,9 @@ QByteArray Digest(const QString& path) {
                : QByteArray();
 }
 
-class Workbook : public ::testing::Test {
+class Workbook : public ReportTableTest {
 protected:
-    void SetUp() override {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_factor = DataUnit::BucketFactor;
-        DataUnit::BucketFactor = 100;
-        DataUnit::ClearTables();
-    }
-    void TearDown() override {
-        DataUnit::BucketFactor = m_factor;
-        DataUnit::ClearTables();
-    }
     RecordingOpener opener;
-    uint16_t m_factor = 10;
 };
 
 TEST_F(Workbook, ReportsFolderIsThePerUserDataFolder) {
