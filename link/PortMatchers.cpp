@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 
 namespace {
 
@@ -273,6 +274,20 @@ bool PortMatchers::stepCollecting(PacketMatcher& m, qsizetype& end, bool& byEndP
     return false;
 }
 
+// Bytes that cannot begin the end string only move the scan on, so a long packet (a whole
+// download) is searched with memchr rather than a step a byte. A packet size or a folded case
+// keeps the byte-wise steps.
+void PortMatchers::skipToEndCandidate(PacketMatcher& m) {
+    if (!(m.m_endCond & PacketMatcher::ecString) || (m.m_endCond & PacketMatcher::ecPacketSize) ||
+        m.m_ignoreCase || m.m_endMatched != 0 || m.m_end.isEmpty())
+        return;
+    const qsizetype size = m_buffer.size();
+    const char* data = m_buffer.constData();
+    const void* hit = std::memchr(data + m.m_scanPos, m.m_end.at(0), size_t(size - m.m_scanPos));
+    m.m_scanPos = hit ? qsizetype(static_cast<const char*>(hit) - data) : size;
+    m.m_reached = std::max(m.m_reached, m.m_scanPos);
+}
+
 void PortMatchers::run() {
     if (m_running)
         return;
@@ -293,8 +308,11 @@ void PortMatchers::run() {
                 complete = true;
             }
             const qsizetype size = m_buffer.size();
-            while (!complete && m.m_scanPos < size)
-                complete = stepCollecting(m, end, byEnd);
+            while (!complete && m.m_scanPos < size) {
+                skipToEndCandidate(m);
+                if (m.m_scanPos < size)
+                    complete = stepCollecting(m, end, byEnd);
+            }
             if (!complete)
                 break;
             deliver(m, end, byEnd);

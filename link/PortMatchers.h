@@ -43,6 +43,7 @@ private:
     // Returns true when the packet completed.
     bool stepWaitStart(PacketMatcher& m);
     bool stepCollecting(PacketMatcher& m, qsizetype& end, bool& byEndPattern);
+    void skipToEndCandidate(PacketMatcher& m);
     void deliver(PacketMatcher& m, qsizetype end, bool byEndPattern);
     void startTimer(int ticks);
     void stopTimer();

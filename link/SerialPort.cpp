@@ -130,11 +130,9 @@ void SerialPort::FlushInput() {
     m_reader->discardInput();
 }
 
-char SerialPort::ReadChar() {
-    if (!m_inTriggerAvail || m_readPos >= m_readBatch.size())
-        throw OmbrexError(LinkError::NoByteToRead,
-                          QStringLiteral("%1: no received byte to read").arg(Describe()));
-    return m_readBatch.at(m_readPos++);
+void SerialPort::throwNoByteToRead() const {
+    throw OmbrexError(LinkError::NoByteToRead,
+                      QStringLiteral("%1: no received byte to read").arg(Describe()));
 }
 
 void SerialPort::WatchCtsChange() {

@@ -59,7 +59,11 @@ public:
     // Drops every received byte not yet handed to the matchers and OnTriggerAvail.
     void FlushInput();
     // The next new byte; only inside OnTriggerAvail, count times.
-    char ReadChar();
+    char ReadChar() {
+        if (!m_inTriggerAvail || m_readPos >= m_readBatch.size())
+            throwNoByteToRead();
+        return m_readBatch.constData()[m_readPos++];
+    }
     // One-shot watch of the CTS line: OnTriggerModemStatus once, when it differs from now.
     void WatchCtsChange();
     // The modem lines this port reads (not owned; nullptr = ModemLines::Default()).
@@ -77,6 +81,7 @@ public:
     qsizetype MatcherBufferSize() const;
 
 private:
+    [[noreturn]] void throwNoByteToRead() const;
     friend class PacketMatcher;
     friend class PortMatchers;
 
