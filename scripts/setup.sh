@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-charts-dev qt6-serialport-dev qt6-svg-dev libqt6opengl6-dev libgl-dev
     libzip-dev libpugixml-dev libchm-dev fp-utils
     googletest libgtest-dev libbenchmark-dev libxlsxwriter-dev
-    python3 python3-openpyxl poppler-utils xvfb xauth imagemagick xdg-utils
+    python3 python3-openpyxl python3-pandas poppler-utils xvfb xauth imagemagick xdg-utils
     clang libclang-rt-dev
 )
 

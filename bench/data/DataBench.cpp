@@ -1,65 +1,26 @@
-// Parse and daily build over a full logger memory, in both record formats, and loading the
-// same records as a data file.
+// Parse and daily build over a full logger memory from the virtual logger, in both record
+// formats; loading the same records as a data file, side by side with pandas.read_csv reading
+// that file; the daily table over ten years.
+#include "bench/support/SimWorkload.h"
 #include "data/CaptureStream.h"
 #include "data/DataFiles.h"
 #include "data/DataUnit.h"
-#include "data/crc_ccitt.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
 
-constexpr int MemoryRecords = 232106; // a full 2 MB memory
-
-// Realistic rain: storms of tips a few minutes apart, dry spells of hours to weeks between.
-std::vector<TDateTime> RainTimes(int records) {
-    std::vector<TDateTime> times;
-    times.reserve(size_t(records));
-    QRandomGenerator random(2009);
-    TDateTime t = EncodeDateTime(2009, 3, 1, 6, 0);
-    while (int(times.size()) < records) {
-        const int storm = int(random.bounded(20, 400));
-        for (int i = 0; i < storm && int(times.size()) < records; ++i) {
-            t += random.bounded(1, 15) / 1440.0;
-            times.push_back(t);
-        }
-        t += random.bounded(4 * 60, 3 * 24 * 60) / 1440.0;
-    }
-    return times;
-}
-
-QByteArray WithCrcField(const QByteArray& body) {
-    CrcReset();
-    for (char c : body)
-        CrcUpdate(uint8_t(c));
-    CrcUpdate(0);
-    CrcUpdate(0);
-    return body + "!" + QByteArray::number(CrcValue()).rightJustified(5, ' ') + "\r\nO";
-}
-
-QByteArray Capture(bool oldFormat, int records = MemoryRecords) {
-    const std::vector<TDateTime> times = RainTimes(records);
-    QByteArray body =
-        "Hyetra 2.0\r\nDownload\r\n" + LoggerTimeText(times.front() - 1.0 / 24).toLatin1() + "\r\n";
-    body.reserve(qsizetype(records) * 22);
-    for (TDateTime t : times) {
-        const QByteArray date = LoggerTimeText(t).toLatin1(); // MM/dd/yy hh:mm
-        if (oldFormat)
-            body += date.left(5) + ' ' + date.mid(9, 5) + "    1\r\n";
-        else
-            body += date + " 0.01\r\n";
-    }
-    return WithCrcField(body);
-}
+using SimWorkload::FullMemoryRecords;
 
 void ParseAndBuild(benchmark::State& state, bool oldFormat) {
-    const QByteArray capture = Capture(oldFormat, int(state.range(0)));
-    const QString version = QString::fromLatin1(oldFormat ? "124" : "125");
+    const QString version =
+        oldFormat ? SimWorkload::OldFormatVersion : SimWorkload::NewFormatVersion;
+    const QByteArray& capture = SimWorkload::Download(version, int(state.range(0)));
     for (auto _ : state) {
         DataUnit::ClearTables();
         CaptureStream::Create();
@@ -81,14 +42,20 @@ void BM_ParseDownloadOldFormat(benchmark::State& state) {
     ParseAndBuild(state, true);
 }
 
+// The full memory as the program saves it, written once for the load and its peer.
+const QString& FullMemoryDataFile() {
+    static QTemporaryDir folder;
+    static const QString path = [] {
+        const QString file = folder.path() + QStringLiteral("/memory.dat");
+        SimWorkload::LoadDownload(SimWorkload::NewFormatVersion);
+        DataUnit::SaveDataFile(file);
+        return file;
+    }();
+    return path;
+}
+
 void BM_LoadDataFile(benchmark::State& state) {
-    QTemporaryDir folder;
-    const QString path = folder.path() + "/memory.dat";
-    DataUnit::ClearTables();
-    CaptureStream::Create();
-    CaptureStream::Append(Capture(false));
-    DataUnit::ParseDownload(QStringLiteral("125"));
-    DataUnit::SaveDataFile(path);
+    const QString& path = FullMemoryDataFile();
     const qint64 size = QFile(path).size();
     for (auto _ : state) {
         const DataFiles::ReadResult result = DataFiles::LoadDataFile(path);
@@ -99,35 +66,92 @@ void BM_LoadDataFile(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * size);
 }
 
+// The peer: pandas.read_csv with date parsing reading the same file, timed inside Python
+// around the call alone (no interpreter start, no import), one time per iteration.
+void PandasReadCsv(benchmark::State& state, const char* mode) {
+    const QString& path = FullMemoryDataFile();
+    // Debian's python3 with its python3-pandas, whatever other interpreter the PATH finds first.
+    const QString interpreter = qEnvironmentVariable("OMBREX_BENCH_PYTHON", "/usr/bin/python3");
+    QProcess python;
+    python.start(interpreter, {QStringLiteral(OMBREX_PANDAS_SCRIPT), path,
+                               QString::number(state.max_iterations), QLatin1String(mode)});
+    if (!python.waitForFinished(600000) || python.exitCode() != 0) {
+        state.SkipWithError(
+            ("python3 with pandas failed: " + python.readAllStandardError().trimmed()).constData());
+        return;
+    }
+    QList<double> seconds;
+    int rows = 0;
+    for (const QByteArray& line : python.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("rows "))
+            rows = line.mid(5).toInt();
+        else if (!line.trimmed().isEmpty())
+            seconds << line.toDouble();
+    }
+    if (seconds.size() < qsizetype(state.max_iterations)) {
+        state.SkipWithError("python3 printed too few times");
+        return;
+    }
+    qsizetype i = 0;
+    for (auto _ : state)
+        state.SetIterationTime(seconds[i++]);
+    state.counters["rows"] = rows;
+}
+
+void BM_LoadDataFile_PandasReadCsv(benchmark::State& state) {
+    PandasReadCsv(state, "dates");
+}
+// Without the date parsing: a stricter reference than the peer.
+void BM_LoadDataFile_PandasReadCsvNoDates(benchmark::State& state) {
+    PandasReadCsv(state, "plain");
+}
+
 void BM_SaveDataFile(benchmark::State& state) {
     QTemporaryDir folder;
-    DataUnit::ClearTables();
-    CaptureStream::Create();
-    CaptureStream::Append(Capture(false));
-    DataUnit::ParseDownload(QStringLiteral("125"));
+    SimWorkload::LoadDownload(SimWorkload::NewFormatVersion);
     int n = 0;
     for (auto _ : state)
         DataUnit::SaveDataFile(folder.path() + QStringLiteral("/out%1.dat").arg(n++));
     state.counters["events"] = DataUnit::EventCount();
 }
 
+// Ten years of days: the daily table built over 3,653 days.
+void BM_BuildDailyTable_TenYears(benchmark::State& state) {
+    SimWorkload::LoadTenYears();
+    for (auto _ : state) {
+        DataUnit::BuildDailyTable(DataUnit::StartTime());
+        benchmark::DoNotOptimize(DataUnit::DailyCount());
+    }
+    state.counters["events"] = DataUnit::EventCount();
+    state.counters["days"] = DataUnit::DailyCount();
+}
+
 } // namespace
 
 // A quarter, half and the whole memory: the time must grow in proportion.
 BENCHMARK(BM_ParseDownloadNewFormat)
-    ->Arg(MemoryRecords / 4)
-    ->Arg(MemoryRecords / 2)
-    ->Arg(MemoryRecords)
+    ->Arg(FullMemoryRecords / 4)
+    ->Arg(FullMemoryRecords / 2)
+    ->Arg(FullMemoryRecords)
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseDownloadOldFormat)
-    ->Arg(MemoryRecords / 4)
-    ->Arg(MemoryRecords / 2)
-    ->Arg(MemoryRecords)
+    ->Arg(FullMemoryRecords / 4)
+    ->Arg(FullMemoryRecords / 2)
+    ->Arg(FullMemoryRecords)
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadDataFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadDataFile)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_LoadDataFile_PandasReadCsv)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->UseManualTime();
+BENCHMARK(BM_LoadDataFile_PandasReadCsvNoDates)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->UseManualTime();
 BENCHMARK(BM_SaveDataFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildDailyTable_TenYears)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
