@@ -1,7 +1,8 @@
-// The reports and the graph of a full 2 MB memory (232,106 event records): the line view against
-// one QTextEdit::setHtml of the same coloured lines, the daily report, Select All + Copy, and the
-// graph of every day.
-#include "tests/views/Fixtures.h"
+// The reports and the graph of a full 2 MB memory downloaded from the virtual logger (232,106
+// records): the line view against one QTextEdit::setHtml of the same coloured lines, the daily
+// report, Select All + Copy, and the graph of every day; the daily report and graph of ten years.
+#include "bench/support/SimWorkload.h"
+#include "data/DataUnit.h"
 #include "views/ChildHost.h"
 #include "views/LineView.h"
 #include "views/ReportLines.h"
@@ -45,11 +46,7 @@ double residentMegabytes() {
 }
 
 void fullMemory() {
-    static bool loaded = false;
-    if (!loaded) {
-        Fixtures::LoadFullMemory();
-        loaded = true;
-    }
+    SimWorkload::LoadDownload(SimWorkload::NewFormatVersion);
 }
 
 // Build the lines, hand them to a shown view and paint it once: what the user waits for.
@@ -145,6 +142,34 @@ void BM_Graph_AllDays(benchmark::State& state) {
     state.counters["days"] = DataUnit::DailyCount();
 }
 BENCHMARK(BM_Graph_AllDays)->Unit(benchmark::kMillisecond);
+
+void BM_DailyReport_TenYears(benchmark::State& state) {
+    SimWorkload::LoadTenYears();
+    LineView view;
+    view.resize(340, 230);
+    view.show();
+    for (auto _ : state) {
+        view.setLines(BuildDailyLines());
+        view.repaint();
+    }
+    state.counters["lines"] = view.lineCount();
+}
+BENCHMARK(BM_DailyReport_TenYears)->Unit(benchmark::kMillisecond);
+
+void BM_Graph_TenYears(benchmark::State& state) {
+    SimWorkload::LoadTenYears();
+    BenchHost host;
+    TChildGraph graph(&host);
+    graph.resize(900, 450);
+    graph.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        graph.SetRange(0, DataUnit::DailyCount() - 1);
+        graph.grab();
+    }
+    state.counters["days"] = DataUnit::DailyCount();
+}
+BENCHMARK(BM_Graph_TenYears)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
