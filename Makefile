@@ -30,9 +30,10 @@ test-sanitize: deps
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 QT_QPA_PLATFORM=offscreen \
 		ctest --output-on-failure -j $(JOBS)
 
-# Every benchmark in bench/, optimised build, one after the other (figures, not pass or fail).
+# Every benchmark in bench/, optimised build, one after the other, then the table of figures
+# against their peers (figures, not pass or fail).
 bench: build
-	@for b in $(BUILD)/bin/bench_*; do echo "== $$(basename $$b)"; $$b || exit 1; done
+	@JOBS=$(JOBS) scripts/bench.sh $(BUILD)
 
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)

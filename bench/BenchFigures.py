@@ -1,0 +1,139 @@
+#!/usr/bin/env python3
+"""Reads the JSON output of every bench_* program and prints the figures against their peers.
+
+Usage: BenchFigures.py RESULTS_FOLDER. Each figure and its peer (or limit) come from the same
+run. Exits 0 also when a figure misses its target: these are figures, not a pass or fail.
+"""
+import json
+import pathlib
+import sys
+
+UNIT_SECONDS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+
+
+def load(folder):
+    runs = {}
+    for path in sorted(pathlib.Path(folder).glob("bench_*.json")):
+        try:
+            data = json.loads(path.read_text())
+        except (OSError, ValueError):
+            continue
+        for run in data.get("benchmarks", []):
+            if run.get("run_type") == "aggregate":
+                continue
+            runs[run["name"].split("/")[0] + "/" + "/".join(
+                p for p in run["name"].split("/")[1:] if p.isdigit())] = run
+    return runs
+
+
+def find(runs, name):
+    run = runs.get(name) or runs.get(name + "/")
+    if run is None or run.get("error_occurred"):
+        return None
+    return run
+
+
+def seconds(run):
+    return None if run is None else run["real_time"] * UNIT_SECONDS[run["time_unit"]]
+
+
+def counter(run, key):
+    return None if run is None else run.get(key)
+
+
+def ms(value):
+    if value is None:
+        return "-"
+    return f"{value * 1000:.1f} ms" if value < 10 else f"{value:.1f} s"
+
+
+def figures(runs):
+    download = find(runs, "BM_FullMemoryDownload")
+    load_file = find(runs, "BM_LoadDataFile")
+    pandas = find(runs, "BM_LoadDataFile_PandasReadCsv")
+    line_view = find(runs, "BM_EventReport_LineView")
+    set_html = find(runs, "BM_EventReport_TextEditSetHtml")
+    xlsx = find(runs, "BM_EventsReport_Xlsx")
+    lxw = find(runs, "BM_EventsCells_Libxlsxwriter")
+    peak = find(runs, "BM_PeakMemory_FullMemoryThreeViews")
+    cpu = counter(download, "program_cpu_s")
+    line = counter(download, "line_time_115200_s")
+    peak_mb = counter(peak, "peak_MB")
+    # (figure, measured, what it is set against, peer or limit, figure value, peer value,
+    #  largest ratio that meets the target, target text)
+    return [
+        ("1 Download handling, full memory: program CPU", f"{cpu:.3f} s" if cpu else "-",
+         "line time at 115200 baud", f"{line:.1f} s" if line else "-", cpu, line, 1 / 1000,
+         "<= 0.001"),
+        ("2 Full memory loaded as a data file", ms(seconds(load_file)),
+         "pandas.read_csv, dates parsed", ms(seconds(pandas)), seconds(load_file),
+         seconds(pandas), 1.0, "< 1"),
+        ("3 Event report of the full memory shown", ms(seconds(line_view)),
+         "one QTextEdit::setHtml", ms(seconds(set_html)), seconds(line_view), seconds(set_html),
+         0.25, "<= 0.25"),
+        ("3 Event report of the full memory shown", ms(seconds(line_view)), "limit", "500.0 ms",
+         seconds(line_view), 0.5, 1.0, "<= 1"),
+        ("4 Events report, 65,528 rows (xlsx)", ms(seconds(xlsx)), "libxlsxwriter, same cells",
+         ms(seconds(lxw)), seconds(xlsx), seconds(lxw), 2.0, "<= 2"),
+        ("5 Peak memory, full memory and three views", f"{peak_mb:.0f} MB" if peak_mb else "-",
+         "limit", "300 MB", peak_mb, 300.0, 1.0 - 1e-12, "< 1"),
+    ]
+
+
+def others(runs):
+    rows = []
+
+    def time_row(label, name, extra=None):
+        run = find(runs, name)
+        text = ms(seconds(run))
+        if extra and run is not None and extra[0] in run:
+            text += f", {run[extra[0]]:.0f} {extra[1]}"
+        rows.append((label, text))
+
+    time_row("parse + daily build, new format, full memory", "BM_ParseDownloadNewFormat/232106")
+    time_row("parse + daily build, old format, full memory", "BM_ParseDownloadOldFormat/232106")
+    time_row("pandas.read_csv of the data file, no date parsing",
+             "BM_LoadDataFile_PandasReadCsvNoDates")
+    time_row("data file saved, full memory", "BM_SaveDataFile")
+    time_row("daily table built, ten years", "BM_BuildDailyTable_TenYears", ("days", "days"))
+    time_row("daily report shown, ten years", "BM_DailyReport_TenYears", ("lines", "lines"))
+    time_row("graph of ten years drawn", "BM_Graph_TenYears", ("days", "days"))
+    time_row("daily report shown, full memory", "BM_DailyReport_LineView", ("lines", "lines"))
+    time_row("graph of every day of the full memory", "BM_Graph_AllDays", ("days", "days"))
+    time_row("event report Select All + Copy", "BM_EventReport_SelectAllCopy")
+    time_row("event report scroll step and paint", "BM_EventReport_Scroll")
+    time_row("minute report over one year (xlsx)", "BM_MinuteReportYear_Xlsx",
+             ("peak_MB", "MB peak"))
+    time_row("serial dispatch of 4 MB through two matchers", "BM_DispatchThroughMatchers/4")
+    return rows
+
+
+def main():
+    runs = load(sys.argv[1])
+    head = ("figure", "measured", "set against", "peer/limit", "ratio", "target", "result")
+    table = []
+    for label, value, against, peer, a, b, most, target in figures(runs):
+        if a is None or b is None or b == 0:
+            ratio, result = "-", "MISS (not measured)"
+        else:
+            r = a / b
+            ratio = f"{r:.3g}"
+            result = "ok" if r <= most else "MISS"
+        table.append((label, value, against, peer, ratio, target, result))
+    widths = [max(len(row[i]) for row in [head] + table) for i in range(len(head))]
+    line = "  ".join(h.ljust(w) for h, w in zip(head, widths))
+    print(line)
+    print("-" * len(line))
+    for row in table:
+        print("  ".join(c.ljust(w) for c, w in zip(row, widths)))
+    missed = sum(1 for row in table if row[-1].startswith("MISS"))
+    print(f"\n{len(table) - missed} of {len(table)} figures meet their targets" +
+          (f"; {missed} MISS" if missed else ""))
+    print("\nOther measurements (no target)")
+    rows = others(runs)
+    width = max(len(label) for label, _ in rows)
+    for label, text in rows:
+        print(f"  {label.ljust(width)}  {text}")
+
+
+main()
