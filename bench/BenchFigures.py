@@ -44,7 +44,7 @@ def counter(run, key):
 def ms(value):
     if value is None:
         return "-"
-    return f"{value * 1000:.1f} ms" if value < 10 else f"{value:.1f} s"
+    return f"{value * 1000:.1f} ms" if value < 1 else f"{value:.2f} s"
 
 
 def figures(runs):
@@ -121,11 +121,11 @@ def main():
             result = "ok" if r <= most else "MISS"
         table.append((label, value, against, peer, ratio, target, result))
     widths = [max(len(row[i]) for row in [head] + table) for i in range(len(head))]
-    line = "  ".join(h.ljust(w) for h, w in zip(head, widths))
+    line = "  ".join(h.ljust(w) for h, w in zip(head, widths)).rstrip()
     print(line)
     print("-" * len(line))
     for row in table:
-        print("  ".join(c.ljust(w) for c, w in zip(row, widths)))
+        print("  ".join(c.ljust(w) for c, w in zip(row, widths)).rstrip())
     missed = sum(1 for row in table if row[-1].startswith("MISS"))
     print(f"\n{len(table) - missed} of {len(table)} figures meet their targets" +
           (f"; {missed} MISS" if missed else ""))

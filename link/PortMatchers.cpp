@@ -275,17 +275,26 @@ bool PortMatchers::stepCollecting(PacketMatcher& m, qsizetype& end, bool& byEndP
 }
 
 // Bytes that cannot begin the end string only move the scan on, so a long packet (a whole
-// download) is searched with memchr rather than a step a byte. A packet size or a folded case
-// keeps the byte-wise steps.
+// download) is searched in a tight loop (memchr when the case counts) rather than a step a
+// byte. A packet size keeps the byte-wise steps.
 void PortMatchers::skipToEndCandidate(PacketMatcher& m) {
     if (!(m.m_endCond & PacketMatcher::ecString) || (m.m_endCond & PacketMatcher::ecPacketSize) ||
-        m.m_ignoreCase || m.m_endMatched != 0 || m.m_end.isEmpty())
+        m.m_endMatched != 0 || m.m_end.isEmpty())
         return;
     const qsizetype size = m_buffer.size();
     const char* data = m_buffer.constData();
-    const void* hit = std::memchr(data + m.m_scanPos, m.m_end.at(0), size_t(size - m.m_scanPos));
-    m.m_scanPos = hit ? qsizetype(static_cast<const char*>(hit) - data) : size;
-    m.m_reached = std::max(m.m_reached, m.m_scanPos);
+    const char first = m.m_end.at(0); // folded already when the case is ignored
+    qsizetype p = m.m_scanPos;
+    if (!m.m_ignoreCase) {
+        const void* hit = std::memchr(data + p, first, size_t(size - p));
+        p = hit ? qsizetype(static_cast<const char*>(hit) - data) : size;
+    } else {
+        const char lower = (first >= 'A' && first <= 'Z') ? char(first + ('a' - 'A')) : first;
+        while (p < size && data[p] != first && data[p] != lower)
+            ++p;
+    }
+    m.m_scanPos = p;
+    m.m_reached = std::max(m.m_reached, p);
 }
 
 void PortMatchers::run() {
