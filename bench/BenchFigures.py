@@ -90,6 +90,11 @@ def others(runs):
             text += f", {run[extra[0]]:.0f} {extra[1]}"
         rows.append((label, text))
 
+    old = find(runs, "BM_FullMemoryDownloadOldFormat")
+    if old is not None:
+        rows.append(("download, old format, full memory: program CPU",
+                     f"{old['program_cpu_s']:.3f} s against {old['line_time_115200_s']:.1f} s "
+                     f"line time ({old['cpu_fraction_of_line_time']:.3g})"))
     time_row("parse + daily build, new format, full memory", "BM_ParseDownloadNewFormat/232106")
     time_row("parse + daily build, old format, full memory", "BM_ParseDownloadOldFormat/232106")
     time_row("pandas.read_csv of the data file, no date parsing",

@@ -1,6 +1,6 @@
 // A full 2 MB logger memory downloaded through the main window from the virtual logger at full
-// speed: the program's own CPU time set against the time the same bytes take on a 115200-baud
-// line (the physical limit of a download).
+// speed, in both record formats: the program's own CPU time set against the time the same bytes
+// take on a 115200-baud line (the physical limit of a download).
 #include "app/LoggerLink.h"
 #include "app/TFMain.h"
 #include "bench/app/MainWindowSession.h"
@@ -22,9 +22,10 @@ double cpuSeconds() {
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-void BM_FullMemoryDownload(benchmark::State& state) {
+void Download(benchmark::State& state, const QString& version) {
     MainWindowSession session({QStringLiteral("--records"), QStringLiteral("232106"),
-                               QStringLiteral("--seed"), QStringLiteral("3")});
+                               QStringLiteral("--seed"), QStringLiteral("3"),
+                               QStringLiteral("--version"), version});
     if (!session.error().isEmpty()) {
         state.SkipWithError(qPrintable(session.error()));
         return;
@@ -48,7 +49,17 @@ void BM_FullMemoryDownload(benchmark::State& state) {
         state.counters["cpu_fraction_of_line_time"] = cpu / lineSeconds;
     }
 }
+
+void BM_FullMemoryDownload(benchmark::State& state) {
+    Download(state, QStringLiteral("225"));
+}
 BENCHMARK(BM_FullMemoryDownload)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+// The same memory in the old record format (download command "o").
+void BM_FullMemoryDownloadOldFormat(benchmark::State& state) {
+    Download(state, QStringLiteral("224"));
+}
+BENCHMARK(BM_FullMemoryDownloadOldFormat)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 } // namespace
 
