@@ -119,4 +119,40 @@ TEST_F(GarbageInput, HugeFileWithoutLineEndsIsReadInBoundedMemory) {
 #endif
 }
 
+// A 100 MB binary file picked by mistake: every line it happens to have is counted as an error,
+// nothing crashes, and reading it never holds more than the import's one copy of its bytes.
+TEST_F(GarbageInput, HundredMegabyteBinaryFileIsReportedInBoundedMemory) {
+    ScriptedPrompts prompts;
+    prompts.allowAny(Prompts::Answer::Ok);
+    const QString path = TestFolder() + "/photo.dat";
+    constexpr int Megabytes = 100;
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QRandomGenerator random(11);
+        QList<quint32> chunk(1 << 18); // 1 MB
+        for (int i = 0; i < Megabytes; ++i) {
+            random.fillRange(chunk.data(), chunk.size());
+            f.write(reinterpret_cast<const char*>(chunk.constData()), 1 << 20);
+        }
+    }
+#if OMBREX_MEASURE_PEAK
+    const long before = PeakKilobytes();
+#endif
+    const DataFiles::ReadResult loaded = DataFiles::LoadDataFile(path);
+    EXPECT_GT(loaded.errors, 100000); // about one line end in 256 bytes
+    EXPECT_TRUE(loaded.failure.isEmpty());
+    EXPECT_EQ(DataUnit::DailyCount(), 0);
+    ExpectSaneTables();
+#if OMBREX_MEASURE_PEAK
+    EXPECT_LT(PeakKilobytes() - before, 32 * 1024);
+#endif
+    // The import stops at the first "!", which random bytes soon hold.
+    EXPECT_TRUE(DataFiles::ImportFile(path).failure.isEmpty());
+    ExpectSaneTables();
+#if OMBREX_MEASURE_PEAK
+    EXPECT_LT(PeakKilobytes() - before, (Megabytes + 32) * 1024);
+#endif
+}
+
 } // namespace
