@@ -32,7 +32,7 @@ test-sanitize: deps
 		ctest --output-on-failure -j $(JOBS)
 
 # Each fuzz target briefly from its seeds (clang, libFuzzer); FUZZ_SECONDS=600 for a long run.
-FUZZ_SECONDS ?= 8
+FUZZ_SECONDS ?= 5
 test-fuzz: deps
 	@scripts/fuzz.sh $(FUZZ_SECONDS)
 

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each one for SECONDS (default 8: a smoke run)
+# Builds the libFuzzer targets with clang and runs each one for SECONDS (default 5: a smoke run)
 # from its committed seeds. New inputs go to a scratch folder, never into fuzz/corpus.
 # Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   Figures: <build>/fuzz-runs/<target>.log
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-8}
+seconds=${1:-5}
 shift || true
 build=${FUZZ_BUILD:-build-fuzz}
 
