@@ -85,25 +85,26 @@ long PeakKilobytes() {
 }
 #endif
 
+// Megabytes of random bytes; without line ends the whole file is one line.
+void WriteRandomFile(const QString& path, int megabytes, quint32 seed, bool lineEnds) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    QRandomGenerator random(seed);
+    QByteArray chunk(1 << 20, '\0');
+    for (int i = 0; i < megabytes; ++i) {
+        random.fillRange(reinterpret_cast<quint32*>(chunk.data()), chunk.size() / 4);
+        if (!lineEnds)
+            chunk.replace('\n', 'x');
+        f.write(chunk);
+    }
+}
+
 TEST_F(GarbageInput, HugeFileWithoutLineEndsIsReadInBoundedMemory) {
     ScriptedPrompts prompts;
     prompts.allowAny(Prompts::Answer::Ok);
     const QString path = TestFolder() + "/one-line.dat";
     constexpr int Megabytes = 64;
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        QRandomGenerator random(7);
-        QByteArray chunk(1 << 20, '\0');
-        for (int i = 0; i < Megabytes; ++i) {
-            for (char& c : chunk) {
-                c = char(random.bounded(256));
-                if (c == '\n')
-                    c = 'x';
-            }
-            f.write(chunk);
-        }
-    }
+    WriteRandomFile(path, Megabytes, 7, false);
 #if OMBREX_MEASURE_PEAK
     const long before = PeakKilobytes();
 #endif
@@ -126,16 +127,7 @@ TEST_F(GarbageInput, HundredMegabyteBinaryFileIsReportedInBoundedMemory) {
     prompts.allowAny(Prompts::Answer::Ok);
     const QString path = TestFolder() + "/photo.dat";
     constexpr int Megabytes = 100;
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        QRandomGenerator random(11);
-        QList<quint32> chunk(1 << 18); // 1 MB
-        for (int i = 0; i < Megabytes; ++i) {
-            random.fillRange(chunk.data(), chunk.size());
-            f.write(reinterpret_cast<const char*>(chunk.constData()), 1 << 20);
-        }
-    }
+    WriteRandomFile(path, Megabytes, 11, true);
 #if OMBREX_MEASURE_PEAK
     const long before = PeakKilobytes();
 #endif
