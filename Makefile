@@ -3,7 +3,7 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build demo test test-sanitize bench install clean
+.PHONY: deps build demo test test-sanitize test-fuzz bench install clean
 PREFIX ?= /usr/local
 
 deps:
@@ -20,6 +20,7 @@ demo: build
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-sanitize
+	@$(MAKE) --no-print-directory test-fuzz
 
 # Leak reports are off: Qt and fontconfig keep caches for the process's life.
 test-sanitize: deps
@@ -30,6 +31,11 @@ test-sanitize: deps
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 QT_QPA_PLATFORM=offscreen \
 		ctest --output-on-failure -j $(JOBS)
 
+# Each fuzz target briefly from its seeds (clang, libFuzzer); FUZZ_SECONDS=600 for a long run.
+FUZZ_SECONDS ?= 5
+test-fuzz: deps
+	@scripts/fuzz.sh $(FUZZ_SECONDS)
+
 # Every benchmark in bench/, optimised build, one after the other, then the table of figures
 # against their peers (figures, not pass or fail).
 bench: build
@@ -39,4 +45,4 @@ install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

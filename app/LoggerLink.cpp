@@ -85,7 +85,7 @@ LoggerLink::LoggerLink(TFMain& main) : QObject(&main), m_main(main) {
     m_dlTimer->onTimer = [this] { DLtimerTimer(); };
 
     m_erase = new TFormErase(&m_main);
-    m_erase->onTimeUp = [this] { m_main.SetMainEnabled(true); };
+    m_erase->onTimeUp = [this] { Prompts::Guarded([this] { EraseTimeUp(); }); };
 }
 
 LoggerLink::~LoggerLink() {
@@ -412,6 +412,18 @@ void LoggerLink::CPacketStringPacket() {
     m_port->FlushInput();
     arm(*m_q);
     send('Q');
+}
+
+// The erase dialog has run its time. A logger that never answered "c" at all leaves CPacket
+// waiting for an "OK" without a time-out of its own; left armed, the "OK" that ends a later
+// status reply would announce a clearing that never happened.
+void LoggerLink::EraseTimeUp() {
+    m_main.SetMainEnabled(true);
+    if (!m_c->Enabled())
+        return;
+    m_c->setEnabled(false);
+    Prompts::ShowMessage(QStringLiteral("Error clearing memory!"));
+    m_main.ShowStatus(QStringLiteral("Error, memory not cleared"), 2);
 }
 
 void LoggerLink::CPacketTimeout() {

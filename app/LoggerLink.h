@@ -65,6 +65,7 @@ public:
     void MnuClearClick();
     void CPacketStringPacket();
     void CPacketTimeout();
+    void EraseTimeUp();
 
     // Download.
     void MnuDownloadClick();

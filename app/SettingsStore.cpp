@@ -57,6 +57,8 @@ void SettingsStore::write(const QString& section, const QString& name, const QSt
         throw OmbrexError(QStringLiteral("Failed to set data for '%1'").arg(name));
     m_settings->setValue(key(section, name), text);
     m_settings->sync();
-    if (m_settings->status() != QSettings::NoError)
+    // A file that did not parse reads as FormatError even once the value is written; only a
+    // failed write is a failure to set the value.
+    if (m_settings->status() == QSettings::AccessError)
         throw OmbrexError(QStringLiteral("Failed to set data for '%1'").arg(name));
 }

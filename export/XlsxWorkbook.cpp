@@ -213,6 +213,24 @@ struct XlsxWorkbook::Impl {
                             QString::fromUtf8(result.description())));
     }
 
+    // A template's parts are a few kilobytes. The size a package declares is not trusted: it is
+    // read in pieces, and a part past the limit makes the package broken, not the memory full.
+    static constexpr size_t MaxPartSize = 64u << 20;
+
+    static QString readEntry(zip_file_t* file, std::string& data) {
+        char piece[65536];
+        for (;;) {
+            const zip_int64_t got = zip_fread(file, piece, sizeof piece);
+            if (got < 0)
+                return QString::fromLocal8Bit(zip_file_strerror(file));
+            if (got == 0)
+                return {};
+            if (data.size() + size_t(got) > MaxPartSize)
+                return QStringLiteral("a part is larger than %1 MB").arg(MaxPartSize >> 20);
+            data.append(piece, size_t(got));
+        }
+    }
+
     void readPackage() {
         int error = 0;
         zip_t* zip = zip_open(templatePath.toLocal8Bit().constData(), ZIP_RDONLY, &error);
@@ -232,16 +250,15 @@ struct XlsxWorkbook::Impl {
             if (zip_stat_index(zip, zip_uint64_t(i), 0, &st) == 0)
                 file = zip_fopen_index(zip, zip_uint64_t(i), 0);
             Entry entry;
+            QString why;
             if (file) {
                 entry.name = st.name;
-                entry.data.resize(size_t(st.size));
-                const zip_int64_t got = zip_fread(file, entry.data.data(), st.size);
+                why = readEntry(file, entry.data);
                 zip_fclose(file);
-                if (got != zip_int64_t(st.size))
-                    file = nullptr;
+            } else {
+                why = QString::fromLocal8Bit(zip_strerror(zip));
             }
-            if (!file) {
-                const QString why = QString::fromLocal8Bit(zip_strerror(zip));
+            if (!why.isEmpty()) {
                 zip_discard(zip);
                 broken(why);
             }

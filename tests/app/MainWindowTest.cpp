@@ -327,3 +327,47 @@ TEST(MainWindow, StatusLineTimerRules) {
     ASSERT_TRUE(WaitUntil([&] { return label->isHidden(); }, 3000));
     EXPECT_GE(clock.elapsed(), 1800); // timers may fire up to 5 % early
 }
+
+// A settings file that is not an ini file at all: the program starts as on a first start,
+// without false alarms, and writes a good file, so the next start asks nothing.
+TEST(MainWindow, CorruptSettingsFileStartsAfreshAndIsRepaired) {
+    QByteArray junk(4096, '\0');
+    for (qsizetype i = 0; i < junk.size(); ++i)
+        junk[i] = char((i * 7919) % 251);
+    seedSettings(QString());
+    {
+        QFile f(SettingsStore::Location());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(junk);
+    }
+    {
+        ScriptedPrompts prompts;
+        prompts.expect(Kind::Confirm, kUsbQuestion, Answer::Yes);
+        auto w = openMain();
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->LoggerModel(), 2);
+        w->close();
+    }
+    ScriptedPrompts prompts; // no question, no error
+    auto w = openMain();
+    EXPECT_EQ(w->LoggerModel(), 2);
+    EXPECT_EQ(stored("File Toolbar", "Left"), 11);
+}
+
+// A settings file that cannot be read or written (a folder in its place, which stops root as
+// well): every failed write says so, and the program still starts and works on defaults.
+TEST(MainWindow, UnreadableSettingsFileSaysSoAndStartsOnDefaults) {
+    QDir().mkpath(SettingsStore::Location());
+    ScriptedPrompts prompts;
+    prompts.expect(Kind::Confirm, kUsbQuestion, Answer::No);
+    prompts.expect(Kind::Error, "Failed to set data for 'Logger'", Answer::Ok);
+    prompts.expect(Kind::Error, "Failed to set data for 'ShowHelp'", Answer::Ok);
+    auto w = openMain();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->LoggerModel(), 1);
+    EXPECT_EQ(w->MdiArea()->subWindowList().size(), 3);
+    EXPECT_TRUE(w->Action("MnuAutoDetect")->isEnabled());
+    prompts.expect(Kind::Error, "Failed to set data for 'Top'", Answer::Ok);
+    w->close();
+    EXPECT_TRUE(QFileInfo(SettingsStore::Location()).isDir());
+}

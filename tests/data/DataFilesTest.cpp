@@ -11,7 +11,10 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_LINUX
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #endif
 
@@ -197,6 +200,73 @@ TEST_F(DataFiles_, FailedOverwriteOrAppendKeepsTheOldFile) {
         EXPECT_EQ(QDir(TestFolder()).entryList(QDir::Files), QStringList{"rain.dat"});
     }
 }
+
+// A small file system of its own (needs the right to mount, as root in a container has).
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& folder) : m_folder(folder.toLocal8Bit()) {
+        QDir().mkpath(folder);
+        if (::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=128k") == 0)
+            m_mounted = true;
+        else
+            m_why = std::strerror(errno);
+    }
+    ~SmallDisk() {
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    const char* why() const { return m_why; }
+    bool makeReadOnly() {
+        return ::mount(nullptr, m_folder.constData(), nullptr, MS_REMOUNT | MS_RDONLY,
+                       "size=128k") == 0;
+    }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted = false;
+    const char* m_why = "";
+};
+
+// A full disk and a read-only folder, for real: the old file stays as it was, nothing is left
+// beside it, and the message names the file and the system's reason.
+TEST_F(DataFiles_, FullDiskOrReadOnlyFolderKeepsTheOldFile) {
+    for (int i = 0; i < 20000; ++i) // about 420 KB of lines
+        DataUnit::AppendEvent({At(2009, 6, 15, 14, 30) + i / 1440.0, 5, {}});
+    QByteArray old;
+    for (int i = 0; i < 100; ++i)
+        old += "07/01/09,10:00,0.01\r\n";
+    struct Case {
+        const char* name;
+        bool readOnly;
+        const char* reason;
+    };
+    for (const Case& c : {Case{"full", false, "No space left on device"},
+                          Case{"read-only", true, "Read-only file system"}}) {
+        const QString folder = PathIn(c.name);
+        SmallDisk disk(folder);
+        if (!disk.mounted()) {
+            GTEST_SKIP() << "cannot mount a small file system here: " << disk.why();
+        }
+        const QString path = folder + "/rain.dat";
+        WriteFile(path, old);
+        if (c.readOnly) {
+            ASSERT_TRUE(disk.makeReadOnly());
+        }
+        ScriptedPrompts prompts;
+        prompts.expect(Kind::Confirm, AppendQuestion, Answer::No);
+        prompts.expect(Kind::Confirm, OverwriteQuestion, Answer::Yes);
+        try {
+            DataUnit::SaveDataFile(path);
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const OmbrexError& e) {
+            EXPECT_TRUE(e.message().contains(path)) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(c.reason)) << e.message().toStdString();
+        }
+        EXPECT_EQ(ReadFile(path), old) << c.name;
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"rain.dat"}) << c.name;
+    }
+}
 #endif
 
 TEST_F(DataFiles_, LoadCountsBadLinesAndKeepsTheRest) {
@@ -285,6 +355,29 @@ TEST_F(DataFiles_, ImportWithoutStartLineOrWithBadCrc) {
     EXPECT_FALSE(bad.crcFailed);          // no check number: nothing to fail
     EXPECT_EQ(DataUnit::EventCount(), 2); // start and end record
     EXPECT_EQ(DataUnit::DailyCount(), 0);
+}
+
+// The check number after "!": missing, cut short or not a number. Only a field that is there
+// and wrong (or too short to be one) fails the check; every case imports the same records.
+TEST_F(DataFiles_, ImportCheckNumberCases) {
+    const QByteArray body = "Tarnell\r\nexport\r\n06/01/09,08:00\r\n06/02/09,14:30,0.05\r\n";
+    struct Case {
+        const char* name;
+        QByteArray tail;
+        bool crcFailed;
+    };
+    for (const Case& c :
+         {Case{"no bang at all", "", false}, Case{"bang only", "!", false},
+          Case{"three characters", "!12\r", false}, Case{"four characters", "!1234", true},
+          Case{"letters", "!12a45\r\n", true}, Case{"wrong number", "!00001\r\n", true}}) {
+        const QString path = PathIn("check.csv");
+        WriteFile(path, body + c.tail);
+        const DataFiles::ReadResult r = DataFiles::ImportFile(path);
+        EXPECT_EQ(r.crcFailed, c.crcFailed) << c.name;
+        EXPECT_EQ(r.errors, 0) << c.name;
+        EXPECT_TRUE(r.failure.isEmpty()) << c.name;
+        EXPECT_EQ(DataUnit::EventCount(), 3) << c.name; // start, the record, the end record
+    }
 }
 
 TEST_F(DataFiles_, ImportOfAMissingFileLeavesTheTables) {

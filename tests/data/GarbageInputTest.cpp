@@ -85,25 +85,26 @@ long PeakKilobytes() {
 }
 #endif
 
+// Megabytes of random bytes; without line ends the whole file is one line.
+void WriteRandomFile(const QString& path, int megabytes, quint32 seed, bool lineEnds) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    QRandomGenerator random(seed);
+    QByteArray chunk(1 << 20, '\0');
+    for (int i = 0; i < megabytes; ++i) {
+        random.fillRange(reinterpret_cast<quint32*>(chunk.data()), chunk.size() / 4);
+        if (!lineEnds)
+            chunk.replace('\n', 'x');
+        f.write(chunk);
+    }
+}
+
 TEST_F(GarbageInput, HugeFileWithoutLineEndsIsReadInBoundedMemory) {
     ScriptedPrompts prompts;
     prompts.allowAny(Prompts::Answer::Ok);
     const QString path = TestFolder() + "/one-line.dat";
     constexpr int Megabytes = 64;
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        QRandomGenerator random(7);
-        QByteArray chunk(1 << 20, '\0');
-        for (int i = 0; i < Megabytes; ++i) {
-            for (char& c : chunk) {
-                c = char(random.bounded(256));
-                if (c == '\n')
-                    c = 'x';
-            }
-            f.write(chunk);
-        }
-    }
+    WriteRandomFile(path, Megabytes, 7, false);
 #if OMBREX_MEASURE_PEAK
     const long before = PeakKilobytes();
 #endif
@@ -116,6 +117,33 @@ TEST_F(GarbageInput, HugeFileWithoutLineEndsIsReadInBoundedMemory) {
     EXPECT_EQ(DataUnit::EventCount(), 1);
 #if OMBREX_MEASURE_PEAK
     EXPECT_LT(PeakKilobytes() - before, (Megabytes + 16) * 1024);
+#endif
+}
+
+// A 100 MB binary file picked by mistake: every line it happens to have is counted as an error,
+// nothing crashes, and reading it never holds more than the import's one copy of its bytes.
+TEST_F(GarbageInput, HundredMegabyteBinaryFileIsReportedInBoundedMemory) {
+    ScriptedPrompts prompts;
+    prompts.allowAny(Prompts::Answer::Ok);
+    const QString path = TestFolder() + "/photo.dat";
+    constexpr int Megabytes = 100;
+    WriteRandomFile(path, Megabytes, 11, true);
+#if OMBREX_MEASURE_PEAK
+    const long before = PeakKilobytes();
+#endif
+    const DataFiles::ReadResult loaded = DataFiles::LoadDataFile(path);
+    EXPECT_GT(loaded.errors, 100000); // about one line end in 256 bytes
+    EXPECT_TRUE(loaded.failure.isEmpty());
+    EXPECT_EQ(DataUnit::DailyCount(), 0);
+    ExpectSaneTables();
+#if OMBREX_MEASURE_PEAK
+    EXPECT_LT(PeakKilobytes() - before, 32 * 1024);
+#endif
+    // The import stops at the first "!", which random bytes soon hold.
+    EXPECT_TRUE(DataFiles::ImportFile(path).failure.isEmpty());
+    ExpectSaneTables();
+#if OMBREX_MEASURE_PEAK
+    EXPECT_LT(PeakKilobytes() - before, (Megabytes + 32) * 1024);
 #endif
 }
 

@@ -18,7 +18,9 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QUrl>
+#include <QtEndian>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -200,6 +202,32 @@ TEST_F(Workbook, BrokenTemplatePartsAreReported) {
             EXPECT_TRUE(e.message().contains(c.why)) << qPrintable(e.message());
         }
     }
+}
+
+long PeakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+// A package may claim any size for a part. The real template claiming 3.75 GB for each part
+// loads from what its parts really hold, without asking for the memory they claim.
+TEST_F(Workbook, PartSizesClaimedByThePackageAreNotTrusted) {
+    QFile real(ReportTemplatePath());
+    ASSERT_TRUE(real.open(QIODevice::ReadOnly));
+    QByteArray bytes = real.readAll();
+    const QByteArray central("PK\x01\x02");
+    for (qsizetype at = bytes.indexOf(central); at >= 0; at = bytes.indexOf(central, at + 4))
+        qToLittleEndian<quint32>(0xF0000000u, bytes.data() + at + 24); // uncompressed size
+    const QString path = TestFolder() + "/Claiming Report.xltx";
+    QFile claiming(path);
+    ASSERT_TRUE(claiming.open(QIODevice::WriteOnly));
+    claiming.write(bytes);
+    claiming.close();
+    const long before = PeakMegabytes();
+    XlsxWorkbook book;
+    EXPECT_NO_THROW(book.load(path));
+    EXPECT_LT(PeakMegabytes() - before, 100);
 }
 
 TEST_F(Workbook, TemplateWithoutSharedStringsGetsThem) {

@@ -110,7 +110,10 @@ void LoggerSession::pushLines(const QByteArray& bytes) {
         qsizetype end = bytes.indexOf('\n', from);
         end = end < 0 ? bytes.size() : end + 1;
         m_queue.pushBytes(bytes.mid(from, end - from));
-        m_queue.pushPause(m_options.lineDelayMs);
+        // Only a finished line is followed by the pause: a prompt after the last line end is
+        // the logger waiting for a command, not sending.
+        if (bytes.at(end - 1) == '\n')
+            m_queue.pushPause(m_options.lineDelayMs);
         from = end;
     }
 }
