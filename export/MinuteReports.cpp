@@ -6,6 +6,8 @@
 #include "ui/OmbrexError.h"
 #include "ui/Prompts.h"
 
+#include <algorithm>
+
 using namespace ReportSheet;
 using namespace ReportTime;
 
@@ -88,7 +90,9 @@ void ExportByMinute(const ReportContext& context) {
             }
         }
         ++row;
-        previous = dateTime;
+        // A marker's date is a sentinel, not a time: the grid goes on from the last minute
+        // written, rather than filling every minute from the sentinel year onwards.
+        previous = IsMarkerDate(dateTime) ? std::max(cursor, previous) : dateTime;
         if (CompareWithTolerance(dateTime, rangeTo) >= 0 || row >= RowLimit)
             break;
     }
