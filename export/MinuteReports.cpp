@@ -44,6 +44,9 @@ void ExportByMinute(const ReportContext& context) {
     }
     const TDateTime rangeTo = context.RangeTo;
     TDateTime previous = context.RangeFrom - OneMinute;
+    // Where the grid stood before the last marker record, while the record after it is due.
+    TDateTime beforeMarker = 0;
+    bool afterMarker = false;
     for (int32_t i = FirstEventFrom(context.RangeFrom); i < count; ++i) {
         bool outOfRange = false;
         const TRainRecord record = DataUnit::GetEvent(i, outOfRange);
@@ -59,6 +62,12 @@ void ExportByMinute(const ReportContext& context) {
             dateTime = rangeTo;
             tips = 0;
         }
+        // Records after a reset dated from the marker's clock go on from the marker. One dated
+        // after the grid as it stood (the clock was set again) goes on from there: filling from
+        // the marker's year would write a row for every minute since.
+        if (afterMarker && dateTime > beforeMarker)
+            cursor = beforeMarker;
+        afterMarker = false;
         if (MinutesBetween(dateTime + OneSecond, cursor) > 1) {
             if (skipLongGaps && MinutesBetween(dateTime, cursor) > LongGapMinutes) {
                 remark = NewEventRemark;
@@ -90,9 +99,11 @@ void ExportByMinute(const ReportContext& context) {
             }
         }
         ++row;
-        // A marker's date is a sentinel, not a time: the grid goes on from the last minute
-        // written, rather than filling every minute from the sentinel year onwards.
-        previous = IsMarkerDate(dateTime) ? std::max(cursor, previous) : dateTime;
+        if (IsMarkerDate(dateTime)) {
+            afterMarker = true;
+            beforeMarker = std::max(cursor, previous);
+        }
+        previous = dateTime;
         if (CompareWithTolerance(dateTime, rangeTo) >= 0 || row >= RowLimit)
             break;
     }
@@ -114,6 +125,8 @@ void ExportByInterval(const ReportContext& context, int32_t minutes) {
     TDateTime previous = context.RangeFrom - length;
     TDateTime intervalEnd = TruncToMinute(context.RangeFrom);
     int32_t intervalSum = 0;
+    TDateTime beforeMarkerEnd = 0;
+    bool afterMarker = false;
 
     auto writeIntervalRow = [&](TDateTime end, int32_t tips, const QString& text) {
         sheet.writeRow(row, 'a', DateTimeText(end));
@@ -132,8 +145,15 @@ void ExportByInterval(const ReportContext& context, int32_t minutes) {
         }
         const TDateTime dateTime = record.DateTime;
         remark.clear();
+        // As in the minute report: a record after a marker dated beyond the grid as it stood
+        // goes on with that grid instead of an interval for every step since the marker's year.
+        if (afterMarker && dateTime > beforeMarkerEnd)
+            intervalEnd = TruncToMinute(beforeMarkerEnd + length);
+        afterMarker = false;
         if (IsMarkerDate(dateTime)) {
             remark = PowerResetRemark;
+            afterMarker = true;
+            beforeMarkerEnd = intervalEnd;
             intervalEnd = TruncToMinute(dateTime + length);
         } else if (previous > dateTime) {
             remark = SequenceErrorRemark;
