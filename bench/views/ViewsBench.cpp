@@ -86,8 +86,8 @@ void BM_EventReport_TextEditSetHtml(benchmark::State& state) {
 }
 BENCHMARK(BM_EventReport_TextEditSetHtml)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-void BM_DailyReport_LineView(benchmark::State& state) {
-    fullMemory();
+// The daily report of what the tables hold, built and painted.
+void DailyReportOfTheTables(benchmark::State& state) {
     LineView view;
     view.resize(340, 230);
     view.show();
@@ -96,6 +96,25 @@ void BM_DailyReport_LineView(benchmark::State& state) {
         view.repaint();
     }
     state.counters["lines"] = view.lineCount();
+}
+
+// UpdateGraph over every day the tables hold and one paint of the chart.
+void GraphOfTheTables(benchmark::State& state) {
+    BenchHost host;
+    TChildGraph graph(&host);
+    graph.resize(900, 450);
+    graph.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        graph.SetRange(0, DataUnit::DailyCount() - 1);
+        graph.grab();
+    }
+    state.counters["days"] = DataUnit::DailyCount();
+}
+
+void BM_DailyReport_LineView(benchmark::State& state) {
+    fullMemory();
+    DailyReportOfTheTables(state);
 }
 BENCHMARK(BM_DailyReport_LineView)->Unit(benchmark::kMillisecond);
 
@@ -127,47 +146,21 @@ void BM_EventReport_Scroll(benchmark::State& state) {
 }
 BENCHMARK(BM_EventReport_Scroll)->Unit(benchmark::kMillisecond);
 
-// UpdateGraph over every day and one paint of the chart.
 void BM_Graph_AllDays(benchmark::State& state) {
     fullMemory();
-    BenchHost host;
-    TChildGraph graph(&host);
-    graph.resize(900, 450);
-    graph.show();
-    QApplication::processEvents();
-    for (auto _ : state) {
-        graph.SetRange(0, DataUnit::DailyCount() - 1);
-        graph.grab();
-    }
-    state.counters["days"] = DataUnit::DailyCount();
+    GraphOfTheTables(state);
 }
 BENCHMARK(BM_Graph_AllDays)->Unit(benchmark::kMillisecond);
 
 void BM_DailyReport_TenYears(benchmark::State& state) {
     SimWorkload::LoadTenYears();
-    LineView view;
-    view.resize(340, 230);
-    view.show();
-    for (auto _ : state) {
-        view.setLines(BuildDailyLines());
-        view.repaint();
-    }
-    state.counters["lines"] = view.lineCount();
+    DailyReportOfTheTables(state);
 }
 BENCHMARK(BM_DailyReport_TenYears)->Unit(benchmark::kMillisecond);
 
 void BM_Graph_TenYears(benchmark::State& state) {
     SimWorkload::LoadTenYears();
-    BenchHost host;
-    TChildGraph graph(&host);
-    graph.resize(900, 450);
-    graph.show();
-    QApplication::processEvents();
-    for (auto _ : state) {
-        graph.SetRange(0, DataUnit::DailyCount() - 1);
-        graph.grab();
-    }
-    state.counters["days"] = DataUnit::DailyCount();
+    GraphOfTheTables(state);
 }
 BENCHMARK(BM_Graph_TenYears)->Unit(benchmark::kMillisecond);
 
