@@ -30,9 +30,10 @@ TFormErase::TFormErase(QWidget* mainWindow)
     Timer1->onTimer = [this] {
         ProgressBar1->setValue(ProgressBar1->value() + 1);
         if (ProgressBar1->value() > 30) {
+            // Closed first, so what the time-up has to say is not shown over a finished gauge.
+            close();
             if (onTimeUp)
                 onTimeUp();
-            close();
         }
     };
 }
