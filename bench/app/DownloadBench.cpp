@@ -62,12 +62,3 @@ void BM_FullMemoryDownloadOldFormat(benchmark::State& state) {
 BENCHMARK(BM_FullMemoryDownloadOldFormat)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -55,12 +55,3 @@ void BM_PeakMemory_FullMemoryThreeViews(benchmark::State& state) {
 BENCHMARK(BM_PeakMemory_FullMemoryThreeViews)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
