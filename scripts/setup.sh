@@ -8,7 +8,9 @@ packages=(
     libzip-dev libpugixml-dev libchm-dev fp-utils
     googletest libgtest-dev libbenchmark-dev libxlsxwriter-dev
     python3 python3-openpyxl python3-pandas poppler-utils xvfb xauth imagemagick xdg-utils
-    clang libclang-rt-dev
+    clang libclang-rt-dev ccache
+    libqt6sql6-sqlite libnetcdf-dev sqlite3 python3-netcdf4 python3-lxml
+    dpkg-dev lintian appstream
 )
 
 missing=()

@@ -1,0 +1,40 @@
+#include "tools/ombrex-tool/ToolCommands.h"
+
+#include "ui/OmbrexError.h"
+
+#include <iterator>
+
+namespace {
+
+const ToolCommand kCommands[] = {
+    {"stations", "list the stations in the archive", RunStations},
+    {"add", "add data files, Tarnell files or raw captures to a station", RunAdd},
+    {"storms", "print the storm table of a file or station as CSV", RunStorms},
+    {"export", "write a record in a standard format (CSV, NetCDF, WaterML)", RunExport},
+};
+
+int NotYet(const char* what) {
+    throw OmbrexError(
+        QStringLiteral("'%1' is not available in this build").arg(QLatin1String(what)));
+}
+
+} // namespace
+
+const ToolCommand* ToolCommands(int& count) {
+    count = int(std::size(kCommands));
+    return kCommands;
+}
+
+// Each subcommand moves into a file of its own as it is built.
+int RunStations(const QStringList&) {
+    return NotYet("stations");
+}
+int RunAdd(const QStringList&) {
+    return NotYet("add");
+}
+int RunStorms(const QStringList&) {
+    return NotYet("storms");
+}
+int RunExport(const QStringList&) {
+    return NotYet("export");
+}
