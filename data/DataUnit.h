@@ -42,6 +42,8 @@ void ReserveEvents(qsizetype count);
 // The third version character selects the record format: '4' or below (a missing character
 // counts as a blank, so also a short version text) is the old format, above it the new one.
 void ParseDownload(const QString& loggerVersion);
+// The same with the end record at endTime (a capture read back from disk ends when it was written).
+void ParseDownload(const QString& loggerVersion, TDateTime endTime);
 // A new-format line (it may carry its line end): "MM/dd/yy hh:mm" + separator + count.
 // Accepted with 16 characters or more once its line end is set aside; 'M' message lines need 19.
 int ParseRecordLine(const QString& line); // ParseStatus 0..3

@@ -98,6 +98,10 @@ int ParseOldRecordLine(const QString& line) {
 }
 
 void ParseDownload(const QString& loggerVersion) {
+    ParseDownload(loggerVersion, NowDateTime());
+}
+
+void ParseDownload(const QString& loggerVersion, TDateTime endTime) {
     const InvalidDateNoticeOnce notice;
     const QByteArray& bytes = CaptureStream::Bytes();
     // A version text too short to have a third character reads it as a blank: the old format.
@@ -134,7 +138,7 @@ void ParseDownload(const QString& loggerVersion) {
         }
         start = lf + 1;
     }
-    AppendEvent({NowDateTime(), 0, {}});
+    AppendEvent({endTime, 0, {}});
     CaptureStream::Release();
     if (errors > 0) {
         ClearTables();
