@@ -26,6 +26,7 @@ struct Storm {
     double MaxIntensityMmH[kDurationCount] = {};
     double EnergyMJPerHa = 0, EI30 = 0;
     bool Erosive = false;
+    TDateTime I30Start = 0; // first minute of the 30 minutes that give I30
 };
 
 std::vector<Storm> FindStorms(const std::vector<RainMinute>& series, double mmPerTip,
