@@ -1,0 +1,54 @@
+// The storms CSV: one row per storm with every figure of the storm analysis.
+#include "analysis/Storms.h"
+#include "export/AtomicFile.h"
+#include "export/ExportTable.h"
+
+namespace StandardExport {
+
+using namespace Detail;
+
+bool WriteStormsCsv(const QString& path, const Options& options) {
+    const Table table = TakeTable(options);
+    const double mmPerTip = double(table.TipThousandths) / 1000.0;
+    const std::vector<Analysis::Storm> storms = Analysis::FindStorms(RainSeries(table), mmPerTip);
+    AtomicFile file(path);
+    TextOut out(file);
+    QByteArray columns = "start_local,start_utc,end_local,end_utc,duration_min,tips,depth_mm";
+    for (int32_t d : Analysis::kDurations)
+        columns += ",i" + QByteArray::number(d) + "_mm_h";
+    columns += ",energy_mj_ha,ei30,erosive\n";
+    out.append(CsvHeader(table, options,
+                         "# storms: separated by more than 360 dry minutes or a break in the "
+                         "record; energy by Brown-Foster\n") +
+               columns);
+    Progress progress(options);
+    const int64_t total = int64_t(storms.size());
+    for (int64_t i = 0; i < total; ++i) {
+        if (!progress.step(i, total))
+            return false;
+        const Analysis::Storm& s = storms[size_t(i)];
+        const int64_t start = Analysis::MinuteNumber(s.Start), end = Analysis::MinuteNumber(s.End);
+        char* p = out.room(512);
+        p = PutLocal(p, start, options.ZoneMinutes);
+        *p++ = ',';
+        p = PutUtc(p, start, options.ZoneMinutes);
+        *p++ = ',';
+        p = PutLocal(p, end, options.ZoneMinutes);
+        *p++ = ',';
+        p = PutUtc(p, end, options.ZoneMinutes);
+        p += std::snprintf(p, 64, ",%d,%d,", s.DurationMinutes, s.Tips);
+        p = PutDepth(p, int64_t(s.Tips) * table.TipThousandths);
+        for (double intensity : s.MaxIntensityMmH)
+            p += std::snprintf(p, 32, ",%.3f", intensity);
+        p += std::snprintf(p, 96, ",%.4f,%.3f,%s\n", s.EnergyMJPerHa, s.EI30,
+                           s.Erosive ? "true" : "false");
+        out.advance(p);
+    }
+    out.flush();
+    if (!progress.step(total, total))
+        return false;
+    file.commit();
+    return true;
+}
+
+} // namespace StandardExport
