@@ -45,6 +45,7 @@ def read_csv(path):
 
 def read_netcdf(path):
     import netCDF4
+    import numpy
     with netCDF4.Dataset(path) as ds:
         def attrs(obj):
             return {k: (v if isinstance(v, str) else float(v)) for k, v in
@@ -63,9 +64,8 @@ def read_netcdf(path):
             "time": [int(t) for t in time[:]],
             "time_iso": [d.strftime("%Y-%m-%dT%H:%MZ") for d in dates],
             "time_bnds": [[int(a), int(b)] for a, b in ds.variables["time_bnds"][:]],
-            "precipitation": [None if values.mask is not False and values.mask is not None
-                              and bool(values.mask.flat[i]) else float(values[i])
-                              for i in range(len(values))],
+            "precipitation": [None if missing else float(v) for v, missing in
+                              zip(values.data, numpy.ma.getmaskarray(values))],
         }
 
 

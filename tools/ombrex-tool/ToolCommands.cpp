@@ -35,6 +35,3 @@ int RunAdd(const QStringList&) {
 int RunStorms(const QStringList&) {
     return NotYet("storms");
 }
-int RunExport(const QStringList&) {
-    return NotYet("export");
-}
