@@ -1,6 +1,7 @@
 #include "export/TExportForm.h"
 
 #include "data/DataUnit.h"
+#include "export/DataFormatsPanel.h"
 #include "export/ReportGenerators.h"
 #include "export/SpreadsheetAvailability.h"
 #include "ui/Prompts.h"
@@ -61,7 +62,7 @@ TExportForm::TExportForm(SpreadsheetFactory spreadsheet, QWidget* parent)
     setObjectName(QStringLiteral("ExportForm"));
     setWindowTitle(QStringLiteral("Export"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    setFixedSize(296, 324);
+    setFixedSize(562, 324);
 
     DayMinSelect = new QGroupBox(QStringLiteral("Export Format"), this);
     DayMinSelect->setObjectName(QStringLiteral("DayMinSelect"));
@@ -134,6 +135,12 @@ TExportForm::TExportForm(SpreadsheetFactory spreadsheet, QWidget* parent)
         button->setAutoDefault(false);
         button->setDefault(false);
     }
+
+    // Beside the spreadsheet reports: the record for other tools, over the same range.
+    m_dataFormats =
+        new DataFormatsPanel([this] { return std::pair(m_rangeFrom, m_rangeTo); }, this);
+    m_dataFormats->setGeometry(289, 8, 249, 265);
+    connect(m_dataFormats, &DataFormatsPanel::exported, this, &QDialog::accept);
 
     setTabOrder(CancelBtn, ExportBtn);
     setTabOrder(ExportBtn, m_formats->button(ByDay));

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QEvent>
 
+class DataFormatsPanel;
 class QButtonGroup;
 class QComboBox;
 class QDateEdit;
@@ -65,4 +66,5 @@ private:
     QTimeEdit* EndTimePicker = nullptr;
     QPushButton* CancelBtn = nullptr;
     QPushButton* ExportBtn = nullptr;
+    DataFormatsPanel* m_dataFormats = nullptr;
 };

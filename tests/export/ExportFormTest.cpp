@@ -75,7 +75,7 @@ protected:
 
 TEST_F(ExportForm, LaysOutTheControls) {
     EXPECT_EQ(form.windowTitle(), "Export");
-    EXPECT_EQ(form.size(), QSize(296, 324));
+    EXPECT_EQ(form.size(), QSize(562, 324));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowSystemMenuHint));
