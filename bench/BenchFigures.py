@@ -56,6 +56,9 @@ def figures(runs):
     xlsx = find(runs, "BM_EventsReport_Xlsx")
     lxw = find(runs, "BM_EventsCells_Libxlsxwriter")
     peak = find(runs, "BM_PeakMemory_FullMemoryThreeViews")
+    interval_csv = find(runs, "BM_IntervalCsv_TenYears")
+    interval_nc = find(runs, "BM_IntervalNetcdf_TenYears")
+    to_csv = find(runs, "BM_IntervalCsv_PandasToCsv")
     cpu = counter(download, "program_cpu_s")
     line = counter(download, "line_time_115200_s")
     peak_mb = counter(peak, "peak_MB")
@@ -77,6 +80,13 @@ def figures(runs):
          ms(seconds(lxw)), seconds(xlsx), seconds(lxw), 2.0, "<= 2"),
         ("5 Peak memory, full memory and three views", f"{peak_mb:.0f} MB" if peak_mb else "-",
          "limit", "300 MB", peak_mb, 300.0, 1.0 - 1e-12, "< 1"),
+        ("6 Interval CSV, ten years of 5-minute totals", ms(seconds(interval_csv)), "limit",
+         "1.00 s", seconds(interval_csv), 1.0, 1.0, "<= 1"),
+        ("6 The same as NetCDF", ms(seconds(interval_nc)), "limit", "1.00 s",
+         seconds(interval_nc), 1.0, 1.0, "<= 1"),
+        ("6 Interval CSV, ten years of 5-minute totals", ms(seconds(interval_csv)),
+         "pandas to_csv, same frame", ms(seconds(to_csv)), seconds(interval_csv),
+         seconds(to_csv), 1 / 3, "<= 0.333"),
     ]
 
 
@@ -110,6 +120,10 @@ def others(runs):
     time_row("minute report over one year (xlsx)", "BM_MinuteReportYear_Xlsx",
              ("peak_MB", "MB peak"))
     time_row("serial dispatch of 4 MB through two matchers", "BM_DispatchThroughMatchers/4")
+    time_row("pandas to_csv of the interval frame, times as text",
+             "BM_IntervalCsv_PandasToCsvText", ("rows", "rows"))
+    time_row("WaterML 2.0, ten years of 5-minute totals", "BM_IntervalWaterMl_TenYears")
+    time_row("record CSV, ten years of records", "BM_RecordCsv_TenYears")
     return rows
 
 
