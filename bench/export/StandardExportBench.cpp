@@ -96,7 +96,7 @@ BENCHMARK(BM_RecordCsv_TenYears)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_IntervalCsv_PandasToCsv)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
-    ->Iterations(3);
+    ->Iterations(2);
 BENCHMARK(BM_IntervalCsv_PandasToCsvText)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
