@@ -1,9 +1,9 @@
-#include "app/HelpKeyFilter.h"
-#include "app/HelpSystem.h"
-#include "app/HelpViewer.h"
 #include "app/QtPrompts.h"
 #include "app/Startup.h"
 #include "app/TFMain.h"
+#include "help/HelpKeyFilter.h"
+#include "help/HelpSystem.h"
+#include "help/HelpViewer.h"
 #include "link/dialogs/SelectPortChooser.h"
 
 #include <QApplication>

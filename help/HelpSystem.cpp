@@ -1,6 +1,6 @@
-#include "app/HelpSystem.h"
+#include "help/HelpSystem.h"
 
-#include "app/HelpContexts.h"
+#include "help/HelpContexts.h"
 #include "ui/Paths.h"
 #include "ui/Prompts.h"
 

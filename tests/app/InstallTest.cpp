@@ -19,7 +19,7 @@ QString install(const QString& prefix) {
 
 } // namespace
 
-TEST(HelpInstall, ProgramHelpLauncherDesktopEntryAndIcons) {
+TEST(Install, ProgramHelpLauncherDesktopEntryAndIcons) {
     const QString prefix = TestFolder() + "/prefix";
     const QString failure = install(prefix);
     ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
