@@ -1,3 +1,4 @@
+#include "help/HelpDebugLog.h"
 #include "help/HelpContexts.h"
 #include "help/HelpSystem.h"
 #include "help/HelpViewer.h"
