@@ -63,7 +63,8 @@ set(OMBREX_PACKAGE_CONTACT "Pluvatec <ombrex@pluvatec.example>"
 set(OMBREX_HOMEPAGE "https://pluvatec.example/ombrex"
     CACHE STRING "Home page; the AppStream screenshot is main-window.png below it")
 set(OMBREX_APPSTREAM_ID com.pluvatec.ombrex)
-set(OMBREX_DEB_VERSION ${PROJECT_VERSION}-1)
+set(OMBREX_DEB_RELEASE 1) # the packaging revision of this version
+set(OMBREX_DEB_VERSION ${PROJECT_VERSION}-${OMBREX_DEB_RELEASE})
 
 # AppStream metadata for software centres; the screenshot is docs/main-window.png, published.
 configure_file(${CMAKE_SOURCE_DIR}/packaging/ombrex.metainfo.xml.in
@@ -106,7 +107,7 @@ set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${OMBREX_DEB_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${OMBREX_HOMEPAGE})
