@@ -2,7 +2,6 @@
 
 #include "app/ControlBar.h"
 #include "app/DeviceManager.h"
-#include "app/HelpSystem.h"
 #include "app/Links.h"
 #include "app/LoggerLink.h"
 #include "app/SettingsKeys.h"
@@ -12,6 +11,7 @@
 #include "data/DataUnit.h"
 #include "export/TExportForm.h"
 #include "export/XlsxSpreadsheet.h"
+#include "help/HelpSystem.h"
 #include "link/SerialPort.h"
 #include "ui/DesktopOpener.h"
 #include "ui/IntervalTimer.h"
