@@ -43,6 +43,15 @@ const char kUsage[] =
     throw OmbrexError(message);
 }
 
+// A command line the tool does not understand: exit 2, as for an unknown command.
+struct UsageError : OmbrexError {
+    using OmbrexError::OmbrexError;
+};
+
+[[noreturn]] void Usage(const QString& message) {
+    throw UsageError(message);
+}
+
 // "2009-03-01" or "2009-03-01T08:00" (a blank instead of the T too); a date alone is the start
 // of that day, or with endOfDay the end of it.
 TDateTime ParseDate(const QString& option, const QString& text, bool endOfDay) {
@@ -58,8 +67,8 @@ TDateTime ParseDate(const QString& option, const QString& text, bool endOfDay) {
                                            m.captured(3).toInt(), hour, minute, 0, 0, value))
             return !hasTime && endOfDay ? value + 1.0 : value;
     }
-    Fail(QStringLiteral("%1: '%2' is not a date (write 2009-03-01 or 2009-03-01T08:00)")
-             .arg(option, text));
+    Usage(QStringLiteral("%1: '%2' is not a date (write 2009-03-01 or 2009-03-01T08:00)")
+              .arg(option, text));
 }
 
 struct Arguments {
@@ -74,7 +83,7 @@ Arguments Parse(const QStringList& args) {
         const QString& arg = args[i];
         auto value = [&]() -> QString {
             if (i + 1 >= args.size())
-                Fail(QStringLiteral("%1 needs a value").arg(arg));
+                Usage(QStringLiteral("%1 needs a value").arg(arg));
             return args[++i];
         };
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help"))
@@ -98,11 +107,11 @@ Arguments Parse(const QStringList& args) {
         else if (arg == QLatin1String("--logger-version"))
             a.loggerVersion = value();
         else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
-            Fail(QStringLiteral("unknown option '%1' (see ombrex-tool export --help)").arg(arg));
+            Usage(QStringLiteral("unknown option '%1' (see ombrex-tool export --help)").arg(arg));
         else if (a.file.isEmpty())
             a.file = arg;
         else
-            Fail(QStringLiteral("one file at a time ('%1' and '%2')").arg(a.file, arg));
+            Usage(QStringLiteral("one file at a time ('%1' and '%2')").arg(a.file, arg));
     }
     return a;
 }
@@ -126,9 +135,22 @@ void LoadFile(const QString& path, const QString& loggerVersion) {
         Fail(QStringLiteral("\"%1\" holds no records").arg(path));
 }
 
+int Export(const QStringList& args);
+
 } // namespace
 
 int RunExport(const QStringList& args) {
+    try {
+        return Export(args);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "ombrex-tool export: %s\n", qPrintable(e.message()));
+        return 2;
+    }
+}
+
+namespace {
+
+int Export(const QStringList& args) {
     const Arguments a = Parse(args);
     const int32_t pcZone = StandardExport::PcStandardZoneMinutes();
     if (a.help) {
@@ -136,39 +158,39 @@ int RunExport(const QStringList& args) {
         return 0;
     }
     if (a.format.isEmpty())
-        Fail(QStringLiteral("--format is missing (%1)")
-                 .arg(StandardExport::FormatNames().join(QStringLiteral(", "))));
+        Usage(QStringLiteral("--format is missing (%1)")
+                  .arg(StandardExport::FormatNames().join(QStringLiteral(", "))));
     const std::optional<StandardExport::Format> format = StandardExport::FormatFromName(a.format);
     if (!format)
-        Fail(QStringLiteral("unknown format '%1' (choose %2)")
-                 .arg(a.format, StandardExport::FormatNames().join(QStringLiteral(", "))));
+        Usage(QStringLiteral("unknown format '%1' (choose %2)")
+                  .arg(a.format, StandardExport::FormatNames().join(QStringLiteral(", "))));
     if (a.output.isEmpty())
-        Fail(QStringLiteral("-o OUT is missing: name the file to write"));
+        Usage(QStringLiteral("-o OUT is missing: name the file to write"));
     if (a.file.isEmpty() == a.station.isEmpty())
-        Fail(QStringLiteral("name either a data file or --station NAME"));
+        Usage(QStringLiteral("name either a data file or --station NAME"));
 
     StandardExport::Options options;
     options.ZoneMinutes = pcZone;
     if (!a.zone.isEmpty()) {
         const std::optional<int32_t> zone = StandardExport::ParseZone(a.zone);
         if (!zone)
-            Fail(QStringLiteral("--zone: '%1' is not an offset from UTC (write +01:00 or -05:00)")
-                     .arg(a.zone));
+            Usage(QStringLiteral("--zone: '%1' is not an offset from UTC (write +01:00 or -05:00)")
+                      .arg(a.zone));
         options.ZoneMinutes = *zone;
     }
     if (!a.interval.isEmpty()) {
         bool ok = false;
         options.IntervalMinutes = a.interval.toInt(&ok);
         if (!ok || options.IntervalMinutes < 1 || options.IntervalMinutes > 1440)
-            Fail(QStringLiteral("--interval: '%1' is not a number of minutes from 1 to 1440")
-                     .arg(a.interval));
+            Usage(QStringLiteral("--interval: '%1' is not a number of minutes from 1 to 1440")
+                      .arg(a.interval));
     }
     if (!a.from.isEmpty())
         options.From = ParseDate(QStringLiteral("--from"), a.from, false);
     if (!a.to.isEmpty())
         options.To = ParseDate(QStringLiteral("--to"), a.to, true);
     if (options.From && options.To && *options.To <= *options.From)
-        Fail(QStringLiteral("--to must come after --from"));
+        Usage(QStringLiteral("--to must come after --from"));
 
     if (!a.station.isEmpty())
         Fail(QStringLiteral("--station: this build has no station archive yet; export the "
@@ -193,3 +215,5 @@ int RunExport(const QStringList& args) {
     }
     return 0;
 }
+
+} // namespace
