@@ -173,6 +173,21 @@ TEST_F(ToolExport, EveryErrorIsOneLineAndANonZeroExit) {
               (QStringList{"gauge.dat", "notes.txt"}));
 }
 
+// A raw capture is read as a download is; a check sum that fails is said, and the records kept.
+TEST_F(ToolExport, RawCaptureWithABadCheckSumIsExportedWithAWarning) {
+    WriteFile(PathIn("download.txt"), "Hyetra\r\nDownload\r\n06/01/09 08:00\r\n"
+                                      "06/01/09 09:10 5\r\n06/02/09 10:00 7\r\n!00000\r\nOK\r\n");
+    const ToolRun r = RunTool({"export", PathIn("download.txt"), "--format", "record-csv", "--zone",
+                               "+00:00", "-o", PathIn("capture.csv")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.err.contains("warning: the check sum")) << qPrintable(r.err);
+    EXPECT_EQ(r.err.count('\n'), 1);
+    const QJsonObject csv = ReadBack("csv", PathIn("capture.csv"));
+    EXPECT_EQ(csv["rows"].toInt(), 4); // start, two records, end when the file was written
+    EXPECT_EQ(Column(csv, "tips")[1].toDouble(), 5);
+    EXPECT_EQ(Column(csv, "time_utc")[2].toString(), "2009-06-02T10:00:00+00:00");
+}
+
 // Ctrl+C while the file is being written: the tool says so, exits 130, and leaves nothing.
 TEST_F(ToolExport, InterruptLeavesNoPartialFile) {
     QDir().mkpath(PathIn("out"));

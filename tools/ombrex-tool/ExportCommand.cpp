@@ -133,6 +133,12 @@ void LoadFile(const QString& path, const QString& loggerVersion) {
                  .arg(result.errors));
     if (DataUnit::EventCount() == 0)
         Fail(QStringLiteral("\"%1\" holds no records").arg(path));
+    // As the program does: the records are kept, and the user told to check them.
+    if (result.crcFailed)
+        std::fprintf(stderr,
+                     "ombrex-tool export: warning: the check sum of \"%s\" failed; check the "
+                     "data carefully\n",
+                     qPrintable(path));
 }
 
 int Export(const QStringList& args);
