@@ -22,7 +22,7 @@ bool WriteRecordCsv(const QString& path, const Options& options) {
         p = PutLocal(p, r.Minute, options.ZoneMinutes);
         *p++ = ',';
         p = PutUtc(p, r.Minute, options.ZoneMinutes);
-        p += std::snprintf(p, 16, ",%d,", r.Tips);
+        p += std::snprintf(p, 16, ",%d,", r.Tips); // at most 11 digits and a sign
         p = PutDepth(p, int64_t(r.Tips) * table.TipThousandths);
         *p++ = ',';
         std::memcpy(p, flags.constData(), size_t(flags.size()));

@@ -3,9 +3,27 @@
 #include "export/AtomicFile.h"
 #include "export/ExportTable.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace StandardExport {
 
 using namespace Detail;
+
+namespace {
+
+// A figure of any size: room is made for what snprintf says it needs.
+template <typename... Args> void Put(TextOut& out, const char* format, Args... args) {
+    char* p = out.room(64);
+    int n = std::snprintf(p, 64, format, args...);
+    if (n >= 64) {
+        p = out.room(size_t(n) + 1);
+        n = std::snprintf(p, size_t(n) + 1, format, args...);
+    }
+    out.advance(p + std::max(n, 0));
+}
+
+} // namespace
 
 bool WriteStormsCsv(const QString& path, const Options& options) {
     const Table table = TakeTable(options);
@@ -28,7 +46,7 @@ bool WriteStormsCsv(const QString& path, const Options& options) {
             return false;
         const Analysis::Storm& s = storms[size_t(i)];
         const int64_t start = Analysis::MinuteNumber(s.Start), end = Analysis::MinuteNumber(s.End);
-        char* p = out.room(512);
+        char* p = out.room(128);
         p = PutLocal(p, start, options.ZoneMinutes);
         *p++ = ',';
         p = PutUtc(p, start, options.ZoneMinutes);
@@ -36,13 +54,13 @@ bool WriteStormsCsv(const QString& path, const Options& options) {
         p = PutLocal(p, end, options.ZoneMinutes);
         *p++ = ',';
         p = PutUtc(p, end, options.ZoneMinutes);
-        p += std::snprintf(p, 64, ",%d,%d,", s.DurationMinutes, s.Tips);
-        p = PutDepth(p, int64_t(s.Tips) * table.TipThousandths);
-        for (double intensity : s.MaxIntensityMmH)
-            p += std::snprintf(p, 32, ",%.3f", intensity);
-        p += std::snprintf(p, 96, ",%.4f,%.3f,%s\n", s.EnergyMJPerHa, s.EI30,
-                           s.Erosive ? "true" : "false");
         out.advance(p);
+        Put(out, ",%d,%d,", s.DurationMinutes, s.Tips);
+        p = out.room(32);
+        out.advance(PutDepth(p, int64_t(s.Tips) * table.TipThousandths));
+        for (double intensity : s.MaxIntensityMmH)
+            Put(out, ",%.3f", intensity);
+        Put(out, ",%.4f,%.3f,%s\n", s.EnergyMJPerHa, s.EI30, s.Erosive ? "true" : "false");
     }
     out.flush();
     if (!progress.step(total, total))
