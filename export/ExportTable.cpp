@@ -2,6 +2,7 @@
 
 #include "data/DataUnit.h"
 #include "export/AtomicFile.h"
+#include "ui/OmbrexError.h"
 
 #include <QStringView>
 
@@ -131,6 +132,14 @@ Grid MakeGrid(const Table& table, const Options& options) {
     } else if (last != INT64_MIN && last >= grid.Start) {
         grid.Count = (last - grid.Start) / grid.N + 1;
     }
+    // A century of minutes is 53 million; anything beyond is a mistyped range.
+    constexpr int64_t kMostIntervals = 60'000'000;
+    if (grid.Count > kMostIntervals)
+        throw OmbrexError(QStringLiteral("The range holds %1 intervals of %2 minutes, more than "
+                                         "%3; choose a shorter range or a longer interval")
+                              .arg(grid.Count)
+                              .arg(grid.N)
+                              .arg(kMostIntervals));
     return grid;
 }
 

@@ -399,6 +399,12 @@ TEST_F(StandardExport_, CancelLeavesNoFileAndKeepsTheOld) {
         ASSERT_TRUE(f2.open(QIODevice::ReadOnly));
         EXPECT_EQ(f2.readAll(), "old\n");
     }
+    // A mistyped range is refused before anything is written.
+    Options wide = Station(1);
+    wide.From = At(1900, 1, 1);
+    wide.To = At(2100, 1, 1);
+    EXPECT_THROW(StandardExport::Write(Format::NetCdf, folder + "/wide.nc", wide), OmbrexError);
+    EXPECT_EQ(DirFiles(folder), QStringList{"old.csv"});
     try {
         StandardExport::Write(Format::RecordCsv, PathIn("no/such/folder/x.csv"), Station());
         ADD_FAILURE() << "no error";
