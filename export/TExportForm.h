@@ -30,6 +30,8 @@ public:
     TDateTime RangeTo() const { return m_rangeTo; }
     // Where the reports find the template; empty for the one beside the program.
     void setTemplatePath(const QString& path) { m_templatePath = path; }
+    // The "Data formats" group, told by the main window about an opened station and its flags.
+    DataFormatsPanel* DataFormats() const { return m_dataFormats; }
 
     void FormActivate();
 
