@@ -1,14 +1,10 @@
 #pragma once
 
 #include "data/DataUnit.h"
+#include "tests/support/TestUtil.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
-
-// Failures show cell texts as text.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 // Reports read the tables and the collector: each test starts from empty tables, 0.10 mm a tip
 // and United States formats, and leaves the program's collector as it found it.
