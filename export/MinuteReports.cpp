@@ -31,26 +31,31 @@ int32_t FirstEventFrom(TDateTime from) {
     return i;
 }
 
-// The end of the first interval of the grid through `origin` that holds `t`.
+// The end of the first interval, on the grid of ends through `origin`, that holds `t` and does
+// not end before `origin`.
 TDateTime GridEndHolding(TDateTime origin, TDateTime t, TDateTime length) {
     auto steps = int64_t(std::ceil((t - origin - OneMillisecond) / length));
-    return TruncToMinute(origin + double(std::max<int64_t>(steps, 1)) * length);
+    return TruncToMinute(origin + double(std::max<int64_t>(steps, 0)) * length);
 }
 
 // After a power reset the logger dates its records from the marker until its clock is set
-// again. The first record dated beyond the grid as it stood before the reset is that setting:
-// the grid starts anew there, never with a row for every step of the years in between.
+// again. The first record dated at or after the last one before the reset is that setting: the
+// grid starts anew there, never with a row for every step of the years in between.
 class ResetClock {
 public:
-    // A marker record; `gridBefore` is where the grid stood when it came.
-    void marker(TDateTime gridBefore) {
-        m_gridBefore = m_active ? std::max(m_gridBefore, gridBefore) : gridBefore;
+    // A marker record, after the record dated `lastBefore`, with the grid at `gridBefore`.
+    void marker(TDateTime lastBefore, TDateTime gridBefore) {
+        if (m_active) {
+            lastBefore = std::max(m_lastBefore, lastBefore);
+            gridBefore = std::max(m_gridBefore, gridBefore);
+        }
+        m_lastBefore = lastBefore;
+        m_gridBefore = gridBefore;
         m_active = true;
     }
     // True once, for the record whose date shows that the clock was set again.
     bool setAgainBy(TDateTime dateTime) {
-        if (!m_active || IsMarkerDate(dateTime) ||
-            CompareWithTolerance(dateTime, m_gridBefore) <= 0)
+        if (!m_active || IsMarkerDate(dateTime) || CompareWithTolerance(dateTime, m_lastBefore) < 0)
             return false;
         m_active = false;
         return true;
@@ -58,6 +63,7 @@ public:
     TDateTime gridBefore() const { return m_gridBefore; }
 
 private:
+    TDateTime m_lastBefore = 0;
     TDateTime m_gridBefore = 0;
     bool m_active = false;
 };
@@ -124,7 +130,7 @@ void MinuteRows(Session& sheet, const ReportContext& context, bool skipLongGaps)
         }
         ++row;
         if (IsMarkerDate(dateTime))
-            resetClock.marker(std::max(cursor, previous));
+            resetClock.marker(previous, std::max(cursor, previous));
         previous = dateTime;
         if (CompareWithTolerance(dateTime, rangeTo) >= 0 || row >= RowLimit)
             break;
@@ -172,7 +178,7 @@ void IntervalRows(Session& sheet, const ReportContext& context, int32_t minutes)
         }
         if (IsMarkerDate(dateTime)) {
             remark = PowerResetRemark;
-            resetClock.marker(intervalEnd);
+            resetClock.marker(previous, intervalEnd);
             intervalEnd = TruncToMinute(dateTime + length);
         } else if (previous > dateTime) {
             remark = SequenceErrorRemark;
