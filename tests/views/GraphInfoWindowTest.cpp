@@ -91,10 +91,10 @@ TEST(GraphWindow, DepthLabelsUseTheReportsDecimalSeparator) {
         TChildGraph* g = main->GraphWindows().first();
         g->SetRange(0, 9);
         g->show();
-        QCoreApplication::processEvents();
+        // Drawn once the chart has laid itself out.
+        ASSERT_TRUE(WaitUntil([&] { return !drawnDepthLabels(g).isEmpty(); }, 5000));
         const QString separator = DataUnit::FormatDepth(1).mid(1, 1);
         const QStringList labels = drawnDepthLabels(g);
-        ASSERT_FALSE(labels.isEmpty());
         for (const QString& label : labels)
             EXPECT_EQ(label.mid(label.size() - 3, 1), separator) << label.toStdString();
     }
