@@ -159,14 +159,20 @@ void TFMain::runLinkCommand(void (LoggerLink::*handler)()) {
     Prompts::Guarded([link, handler] { (link->*handler)(); });
 }
 
+namespace {
+// A hint shows as the item's tool tip and, on hover, as its status tip.
+void SetHint(QAction* a, const QString& hint) {
+    a->setToolTip(hint);
+    a->setStatusTip(hint);
+}
+} // namespace
+
 QAction* TFMain::addItem(QMenu* menu, const QString& name, const QString& caption,
                          const QString& hint, const QString& icon) {
     auto* a = new QAction(caption, this);
     a->setObjectName(name);
-    if (!hint.isEmpty()) {
-        a->setToolTip(hint);
-        a->setStatusTip(hint);
-    }
+    if (!hint.isEmpty())
+        SetHint(a, hint);
     if (!icon.isEmpty())
         a->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(icon)));
     menu->addAction(a);
@@ -204,7 +210,7 @@ void TFMain::buildMenus() {
     m_items["MnuSelectAll"]->setEnabled(false);
     edit->addSeparator();
     QMenu* toolbars = edit->addMenu(QStringLiteral("Toolbars"));
-    toolbars->setToolTip(QStringLiteral("Configure toolbars"));
+    SetHint(toolbars->menuAction(), QStringLiteral("Configure toolbars"));
     for (const char* name : {"MnuToolbarFile", "MnuToolbarActions", "MnuToolbarWindows"}) {
         static const QHash<QString, QString> captions{{"MnuToolbarFile", "File/Edit"},
                                                       {"MnuToolbarActions", "Actions"},
@@ -235,8 +241,7 @@ void TFMain::buildMenus() {
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral("S&ettings"));
     QMenu* collector = settings->addMenu(QStringLiteral("Collector"));
-    collector->setToolTip(QStringLiteral("Set collector type"));
-    collector->setToolTipsVisible(true);
+    SetHint(collector->menuAction(), QStringLiteral("Set collector type"));
     const char* collectorCaptions[] = {"0.01 in/tip", "0.10 mm/tip", "0.20 mm/tip", "0.254 mm/tip",
                                        "0.50 mm/tip"};
     void (TFMain::*collectorHandlers[])() = {&TFMain::MBF001Click, &TFMain::MBF010Click,
