@@ -59,6 +59,8 @@ bool WriteNetcdf(const QString& path, const Options& options) {
     Dataset nc(file);
     nc.create();
     const int g = nc.id();
+    int oldFill = 0;
+    nc.check(nc_set_fill(g, NC_NOFILL, &oldFill)); // every value is written
     int timeDim, nvDim, idLen, nameLen;
     nc.check(nc_def_dim(g, "time", size_t(grid.Count), &timeDim));
     nc.check(nc_def_dim(g, "nv", 2, &nvDim));
