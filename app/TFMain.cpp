@@ -18,6 +18,7 @@
 #include "ui/OmbrexError.h"
 #include "ui/Prompts.h"
 #include "views/TChildGraph.h"
+#include "views/TChildHyetograph.h"
 #include "views/TChildInfo.h"
 #include "views/TChildText.h"
 
@@ -262,6 +263,8 @@ void TFMain::buildMenus() {
     on(addItem(window, "MnuText", "T&ext", "Create a Text window", "text"), &TFMain::MnuTextClick);
     on(addItem(window, "MnuGraph", "&Graph", "Create a Graph window", "graph"),
        &TFMain::MnuGraphClick);
+    on(addItem(window, "MnuHyetograph", "&Hyetograph", "Create a Hyetograph window", "hyetograph"),
+       &TFMain::MnuHyetographClick);
     window->addSeparator();
     on(addItem(window, "MnuTile", "&Tile", "Tile windows", "tile"), &TFMain::MnuTileClick);
     on(addItem(window, "MnuCascade", "&Cascade", "Cascade windows", "cascade"),
@@ -309,8 +312,8 @@ void TFMain::buildToolbars() {
                                      "", "MnuHelp", ""});
     m_loggerTools = make("LoggerTools", {"MnuAutoDetect", "MnuDisconnect", "MnuDownload",
                                          "MnuSetClock", "MnuClear", "MnuSetId"});
-    m_windowTools = make(
-        "WindowTools", {"MnuInfo", "MnuText", "MnuGraph", "MnuTile", "MnuCascade", "MnuDefaults"});
+    m_windowTools = make("WindowTools", {"MnuInfo", "MnuText", "MnuGraph", "MnuHyetograph",
+                                         "MnuTile", "MnuCascade", "MnuDefaults"});
     m_controlBar->place(m_fileTools, 11, 2);
     m_controlBar->place(m_loggerTools, 310, 2);
     m_controlBar->place(m_windowTools, 510, 2);
@@ -523,7 +526,7 @@ void TFMain::ChildActivate() {
         applyChanges(CommandState::Action::ActivateInfo);
     else if (qobject_cast<TChildText*>(active))
         applyChanges(CommandState::Action::ActivateText);
-    else if (qobject_cast<TChildGraph*>(active))
+    else if (qobject_cast<TChildGraph*>(active) || qobject_cast<TChildHyetograph*>(active))
         applyChanges(CommandState::Action::ActivateGraph);
 }
 
@@ -583,6 +586,9 @@ void TFMain::MnuTextClick() {
 void TFMain::MnuGraphClick() {
     showOrCreate<TChildGraph>();
 }
+void TFMain::MnuHyetographClick() {
+    showOrCreate<TChildHyetograph>();
+}
 
 TChildGraph* TFMain::CreateGraphWindow() {
     auto* w = new TChildGraph(this);
@@ -631,6 +637,8 @@ void TFMain::RefreshAllChildren() {
         w->StatusRefresh();
     for (TChildGraph* w : GraphWindows())
         w->UpdateGraph();
+    for (TChildHyetograph* w : children<TChildHyetograph>())
+        w->Refresh();
 }
 
 void TFMain::RefreshDataViews() {
@@ -639,6 +647,8 @@ void TFMain::RefreshDataViews() {
             g->UpdateGraph();
         else if (auto* t = qobject_cast<TChildText*>(w))
             t->UpdateText();
+        else if (auto* h = qobject_cast<TChildHyetograph*>(w))
+            h->Refresh();
     }
 }
 
@@ -655,6 +665,8 @@ void TFMain::MnuCopyClick() {
         t->CopytoClipboardClick();
     else if (auto* g = qobject_cast<TChildGraph*>(ActiveChild()))
         g->CopyToClipboard();
+    else if (auto* h = qobject_cast<TChildHyetograph*>(ActiveChild()))
+        h->CopyToClipboard();
 }
 
 void TFMain::MnuSelectAllClick() {
@@ -669,6 +681,8 @@ void TFMain::MnuPrintClick() {
         g->DoPrint(Printer());
     else if (auto* t = qobject_cast<TChildText*>(ActiveChild()))
         t->DoPrint(Printer());
+    else if (auto* h = qobject_cast<TChildHyetograph*>(ActiveChild()))
+        h->DoPrint(Printer());
 }
 
 // ---------------------------------------------------------------- help, about, system

@@ -71,6 +71,7 @@ public:
     void MnuInfoClick();
     void MnuTextClick();
     void MnuGraphClick();
+    void MnuHyetographClick();
     void MnuTileClick();
     void MnuCascadeClick();
     void MnuCopyClick() override;

@@ -1,11 +1,11 @@
 #include "views/TChildText.h"
 
 #include "data/DataUnit.h"
+#include "export/WaitCursor.h"
 #include "views/ChildHost.h"
 #include "views/LineView.h"
 #include "views/TChildGraph.h"
 #include "views/TextPrint.h"
-#include "export/WaitCursor.h"
 
 #include <QMdiArea>
 #include <QMenu>
