@@ -300,6 +300,17 @@ void TChildHyetograph::ShowDays(int32_t firstDay, int32_t lastDay) {
 }
 
 void TChildHyetograph::ShowStorm(const Analysis::Storm& storm) {
+    // A storm found with other options than this window's is drawn as it was chosen.
+    const bool known = std::any_of(m_storms.begin(), m_storms.end(), [&](const Analysis::Storm& s) {
+        return MinuteNumber(s.Start) == MinuteNumber(storm.Start) &&
+               MinuteNumber(s.End) == MinuteNumber(storm.End);
+    });
+    if (!known) {
+        m_storms.push_back(storm);
+        std::sort(
+            m_storms.begin(), m_storms.end(),
+            [](const Analysis::Storm& a, const Analysis::Storm& b) { return a.Start < b.Start; });
+    }
     const int64_t start = MinuteNumber(storm.Start);
     const int64_t end = MinuteNumber(storm.End) + 1;
     const int64_t margin = std::max<int64_t>(30, (end - start) / 10);

@@ -207,4 +207,45 @@ TEST(HyetographWindow, PrintsLandscapeWithItsAxisTitlesAndCopiesBothPictures) {
     DataUnit::BucketFactor = 10;
 }
 
+TEST(HyetographWindow, ShowsAChosenStormWithItsI30Window) {
+    auto main = OpenMain();
+    // A summer storm on a 0.2 mm bucket: a slow start, a 25-minute burst, a long tail.
+    std::vector<Fixtures::Event> events{{At(0, 8, 0), 0}};
+    for (int m = 0; m < 60; m += 6)
+        events.push_back({At(0, 14, m), 1});
+    for (int m = 0; m < 25; ++m)
+        events.push_back({At(0, 15, m), 2 + (m > 8 && m < 18 ? 4 : 0)});
+    for (int m = 30; m < 150; m += 4)
+        events.push_back({At(0, 15, 0) + m / 1440.0, 1});
+    events.push_back({At(1, 8, 0), 0});
+    Fixtures::LoadEvents(events);
+    DataUnit::BucketFactor = 200;
+    main->RefreshDataViews();
+    TChildHyetograph* h = OpenHyetograph(*main);
+    h->showMaximized();
+
+    Analysis::Storm storm;
+    storm.Start = At(0, 14, 0);
+    storm.End = At(0, 17, 26);
+    storm.I30Start = At(0, 15, 0);
+    h->ShowStorm(storm);
+    EXPECT_LT(h->RangeFrom(), storm.Start);
+    EXPECT_GT(h->RangeTo(), storm.End);
+    ASSERT_FALSE(h->Storms().empty());
+    EXPECT_EQ(MinuteNumber(h->Storms().front().I30Start), MinuteNumber(At(0, 15, 0)));
+    // Minute by minute, the burst's minutes hold the storm's largest depth.
+    h->SetIntervalMinutes(1);
+    double highest = 0;
+    for (const HyetographBin& b : h->Bins())
+        highest = std::max(highest, b.DepthMm);
+    EXPECT_NEAR(highest, 6 * 0.2, 1e-9);
+    h->SetIntervalMinutes(0);
+
+    if (const QByteArray shot = qgetenv("OMBREX_SHOT"); !shot.isEmpty()) {
+        SpinFor(300);
+        main->grab().save(QString::fromLocal8Bit(shot));
+    }
+    DataUnit::BucketFactor = 10;
+}
+
 } // namespace
