@@ -1,5 +1,6 @@
 #include "app/TFMain.h"
 
+#include "analysis/QualityState.h"
 #include "app/ControlBar.h"
 #include "app/DeviceManager.h"
 #include "app/HelpSystem.h"
@@ -20,6 +21,7 @@
 #include "views/TChildGraph.h"
 #include "views/TChildHyetograph.h"
 #include "views/TChildInfo.h"
+#include "views/TChildQuality.h"
 #include "views/TChildText.h"
 
 #include <QCloseEvent>
@@ -254,6 +256,10 @@ void TFMain::buildMenus() {
     hyetra->setCheckable(true);
     hyetra->setChecked(true);
     on(hyetra, &TFMain::MnuHyetraClick);
+    QAction* leaveOut = addItem(settings, "MnuLeaveOutFlags", "Leave Out Accepted Flags",
+                                "Analysis leaves out records whose flags were accepted");
+    leaveOut->setCheckable(true);
+    on(leaveOut, &TFMain::MnuLeaveOutFlagsClick);
     QAction* usb = addItem(version, "MnuHyetraUsb", "Hyetra 2.0 (USB)");
     usb->setCheckable(true);
     on(usb, &TFMain::MnuHyetraUsbClick);
@@ -265,6 +271,8 @@ void TFMain::buildMenus() {
        &TFMain::MnuGraphClick);
     on(addItem(window, "MnuHyetograph", "&Hyetograph", "Create a Hyetograph window", "hyetograph"),
        &TFMain::MnuHyetographClick);
+    on(addItem(window, "MnuQuality", "&Quality", "Create a Quality window"),
+       &TFMain::MnuQualityClick);
     window->addSeparator();
     on(addItem(window, "MnuTile", "&Tile", "Tile windows", "tile"), &TFMain::MnuTileClick);
     on(addItem(window, "MnuCascade", "&Cascade", "Cascade windows", "cascade"),
@@ -360,6 +368,10 @@ void TFMain::readSettings() {
     applyLoggerModel();
     m_items["MnuHyetra"]->setChecked(m_loggerModel == 1);
     m_items["MnuHyetraUsb"]->setChecked(m_loggerModel != 1);
+    const bool leaveOut =
+        readOr([&] { return store.ReadBool(K::Analysis, K::LeaveOutAcceptedFlags, false); }, false);
+    Analysis::SetLeaveOutAcceptedFlags(leaveOut);
+    m_items["MnuLeaveOutFlags"]->setChecked(leaveOut);
 
     struct Band {
         QLatin1StringView section;
@@ -522,7 +534,7 @@ void TFMain::GotDataExecute() {
 
 void TFMain::ChildActivate() {
     QMdiSubWindow* active = ActiveChild();
-    if (qobject_cast<TChildInfo*>(active))
+    if (qobject_cast<TChildInfo*>(active) || qobject_cast<TChildQuality*>(active))
         applyChanges(CommandState::Action::ActivateInfo);
     else if (qobject_cast<TChildText*>(active))
         applyChanges(CommandState::Action::ActivateText);
@@ -589,6 +601,17 @@ void TFMain::MnuGraphClick() {
 void TFMain::MnuHyetographClick() {
     showOrCreate<TChildHyetograph>();
 }
+void TFMain::MnuQualityClick() {
+    showOrCreate<TChildQuality>();
+}
+
+void TFMain::MnuLeaveOutFlagsClick() {
+    const bool leaveOut = m_items["MnuLeaveOutFlags"]->isChecked();
+    Analysis::SetLeaveOutAcceptedFlags(leaveOut);
+    Prompts::Guarded(
+        [&] { SettingsStore().WriteBool(K::Analysis, K::LeaveOutAcceptedFlags, leaveOut); });
+    RefreshDataViews();
+}
 
 TChildGraph* TFMain::CreateGraphWindow() {
     auto* w = new TChildGraph(this);
@@ -649,6 +672,8 @@ void TFMain::RefreshDataViews() {
             t->UpdateText();
         else if (auto* h = qobject_cast<TChildHyetograph*>(w))
             h->Refresh();
+        else if (auto* q = qobject_cast<TChildQuality*>(w))
+            q->Refresh();
     }
 }
 

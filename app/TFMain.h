@@ -72,6 +72,8 @@ public:
     void MnuTextClick();
     void MnuGraphClick();
     void MnuHyetographClick();
+    void MnuQualityClick();
+    void MnuLeaveOutFlagsClick();
     void MnuTileClick();
     void MnuCascadeClick();
     void MnuCopyClick() override;

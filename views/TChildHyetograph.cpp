@@ -1,5 +1,7 @@
 #include "views/TChildHyetograph.h"
 
+#include "analysis/QualityState.h"
+
 #include "data/DataUnit.h"
 #include "ui/OmbrexError.h"
 #include "ui/Prompts.h"
@@ -240,8 +242,10 @@ void TChildHyetograph::Refresh() {
     m_input.Spans = LoggedSpansFromEvents();
     m_input.MmPerTip = MillimetresPerTip();
     const std::vector<TRainRecord> records = Analysis::EventTableCopy();
-    const std::vector<std::string> flags =
-        Analysis::FlagRecords(records, m_input.MmPerTip, m_settings);
+    const std::vector<std::string> flags = Analysis::UndismissedFlags(
+        Analysis::FlagRecords(records, m_input.MmPerTip, Analysis::ActiveQualitySettings(),
+                              Analysis::ActiveQualityContext()),
+        Analysis::FlagDecisions());
     std::vector<RainMinute> flagged;
     for (size_t i = 0; i < records.size(); ++i)
         if (!flags[i].empty() && records[i].Count > 0 &&
@@ -268,11 +272,6 @@ void TChildHyetograph::Refresh() {
         m_zooms.clear();
     }
     rebuild();
-}
-
-void TChildHyetograph::SetQualitySettings(const Analysis::QualitySettings& settings) {
-    m_settings = settings;
-    Refresh();
 }
 
 void TChildHyetograph::ShowRange(TDateTime from, TDateTime to) {

@@ -28,10 +28,9 @@ class TChildHyetograph : public TChild {
 public:
     explicit TChildHyetograph(ChildHost* host, QWidget* parent = nullptr);
 
-    // Reads the tables again (after a download, a load, a change of collector).
+    // Reads the tables and the quality state again (after a download, a load, a change of
+    // collector, a decision on a flag).
     void Refresh();
-    // The ceilings the flags are drawn by (a station's own, or the defaults).
-    void SetQualitySettings(const Analysis::QualitySettings& settings);
     // The range shown from now on; earlier zooms are forgotten.
     void ShowRange(TDateTime from, TDateTime to);
     // Days of the daily table, both ends included.
@@ -69,7 +68,6 @@ private:
 
     HyetographInput m_input;
     std::vector<Analysis::Storm> m_storms;
-    Analysis::QualitySettings m_settings;
     int64_t m_from = 0, m_to = 0; // minute numbers, [from, to)
     std::vector<std::pair<int64_t, int64_t>> m_zooms;
     int32_t m_chosenInterval = 0;

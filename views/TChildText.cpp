@@ -1,5 +1,6 @@
 #include "views/TChildText.h"
 
+#include "analysis/QualityState.h"
 #include "data/DataUnit.h"
 #include "export/WaitCursor.h"
 #include "views/ChildHost.h"
@@ -75,7 +76,11 @@ TChildText::TChildText(ChildHost* host, QWidget* parent) : TChild(host, parent) 
 void TChildText::build(ReportKind kind) {
     WaitCursor hourglass;
     m_lastBuilt = kind;
-    m_memo->setLines(BuildReportLines(kind));
+    ReportLines lines = BuildReportLines(kind);
+    if (kind == ReportKind::Event)
+        MarkFlaggedEvents(
+            lines, Analysis::UndismissedFlags(Analysis::ActiveFlags(), Analysis::FlagDecisions()));
+    m_memo->setLines(std::move(lines));
     setWindowTitle(kind == ReportKind::Event ? QStringLiteral("Text - Event")
                                              : QStringLiteral("Text - Daily"));
 }
