@@ -9,7 +9,6 @@
 #include "views/GraphScale.h"
 #include "views/PrinterOrientation.h"
 
-#include <QAreaSeries>
 #include <QBoxLayout>
 #include <QBuffer>
 #include <QChart>
@@ -41,14 +40,6 @@ using Analysis::MinuteTime;
 namespace {
 
 const QString kTitle = QStringLiteral("Hyetograph");
-
-qreal AxisValue(int64_t minute) {
-    return qreal(ToQDateTime(MinuteTime(minute)).toMSecsSinceEpoch());
-}
-
-int64_t MinuteOfAxis(qreal value) {
-    return MinuteNumber(FromQDateTime(QDateTime::fromMSecsSinceEpoch(qint64(value))));
-}
 
 QString IntervalText(int32_t minutes) {
     return minutes == 1440 ? QStringLiteral("1 day") : QStringLiteral("%1 min").arg(minutes);
@@ -110,32 +101,6 @@ private:
     QRubberBand* m_band = nullptr;
 };
 
-QAreaSeries* MakeArea(QLineSeries*& top, const QColor& fill, const QPen& pen,
-                      const QBrush& brush = QBrush()) {
-    top = new QLineSeries;
-    auto* area = new QAreaSeries(top);
-    area->setBrush(brush.style() == Qt::NoBrush ? QBrush(fill) : brush);
-    area->setPen(pen);
-    return area;
-}
-
-// Rectangles from the axis up to `height` as one outline, for one area series.
-QList<QPointF> Bands(const std::vector<std::pair<int64_t, int64_t>>& bands, int64_t from,
-                     int64_t to, double height) {
-    QList<QPointF> points;
-    points.reserve(qsizetype(bands.size()) * 4 + 2);
-    points << QPointF(AxisValue(from), 0);
-    for (const auto& [a, b] : bands) {
-        const qreal x0 = AxisValue(std::max(a, from));
-        const qreal x1 = AxisValue(std::min(b, to));
-        if (x1 <= x0)
-            continue;
-        points << QPointF(x0, 0) << QPointF(x0, height) << QPointF(x1, height) << QPointF(x1, 0);
-    }
-    points << QPointF(AxisValue(to), 0);
-    return points;
-}
-
 } // namespace
 
 TChildHyetograph::TChildHyetograph(ChildHost* host, QWidget* parent) : TChild(host, parent) {
@@ -150,11 +115,7 @@ TChildHyetograph::TChildHyetograph(ChildHost* host, QWidget* parent) : TChild(ho
     m_chart->setAnimationOptions(QChart::NoAnimation);
     m_chart->setMargins(QMargins(4, 4, 4, 4));
 
-    m_gapBands = MakeArea(m_gapTop, {}, Qt::NoPen, QBrush(QColor(110, 110, 110), Qt::BDiagPattern));
-    m_stormBands = MakeArea(m_stormTop, QColor(222, 233, 250), Qt::NoPen);
-    m_i30Bands = MakeArea(m_i30Top, QColor(176, 204, 244), QPen(QColor(90, 130, 200), 0));
-    m_bars = MakeArea(m_barsTop, QColor(28, 84, 160), QPen(QColor(28, 84, 160), 0));
-    m_flagged = MakeArea(m_flaggedTop, QColor(232, 112, 0), QPen(QColor(232, 112, 0), 0));
+    m_depthRef = new QLineSeries;
     m_cumulative = new QLineSeries;
     m_cumulative->setPen(QPen(QColor(0, 120, 60), 2));
 
@@ -169,12 +130,10 @@ TChildHyetograph::TChildHyetograph(ChildHost* host, QWidget* parent) : TChild(ho
     m_chart->addAxis(m_time, Qt::AlignBottom);
     m_chart->addAxis(m_depth, Qt::AlignLeft);
     m_chart->addAxis(m_total, Qt::AlignRight);
-    for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{
-             m_gapBands, m_stormBands, m_i30Bands, m_bars, m_flagged}) {
-        m_chart->addSeries(s);
-        s->attachAxis(m_time);
-        s->attachAxis(m_depth);
-    }
+    m_chart->addSeries(m_depthRef);
+    m_depthRef->attachAxis(m_time);
+    m_depthRef->attachAxis(m_depth);
+    m_layer = new HyetographLayer(m_chart, m_time, m_depth);
     m_chart->addSeries(m_cumulative);
     m_cumulative->attachAxis(m_time);
     m_cumulative->attachAxis(m_total);
@@ -227,6 +186,7 @@ TChildHyetograph::TChildHyetograph(ChildHost* host, QWidget* parent) : TChild(ho
 
     // A wider or narrower plot holds more or fewer bars.
     connect(m_chart, &QChart::plotAreaChanged, this, [this](const QRectF& plot) {
+        m_layer->FrameChanged();
         if (std::abs(plot.width() - m_builtWidth) > 24)
             rebuild();
     });
@@ -372,29 +332,28 @@ void TChildHyetograph::rebuild() {
     const int64_t from = m_bins.empty() ? m_from : m_bins.front().Start;
     const int64_t to = m_bins.empty() ? m_to : m_bins.back().Start + m_interval;
 
-    QList<QPointF> bars, flagged, cumulative;
-    bars.reserve(qsizetype(m_shown.size()) * 4 + 2);
-    flagged.reserve(bars.capacity());
+    // One offset for the whole range: the axis reads local time, the minutes are local already.
+    m_axisOffset = qreal(ToQDateTime(MinuteTime(from)).toMSecsSinceEpoch()) - qreal(from) * 60000.0;
+    using Box = HyetographLayer::Box;
+    std::vector<Box> bars, flagged;
+    bars.reserve(m_shown.size());
+    QList<QPointF> cumulative;
     cumulative.reserve(qsizetype(m_shown.size()) + 1);
-    bars << QPointF(AxisValue(from), 0);
-    flagged << QPointF(AxisValue(from), 0);
-    cumulative << QPointF(AxisValue(from), 0);
+    cumulative << QPointF(axisValue(from), 0);
     double highest = 0, total = 0;
     for (const HyetographBin& b : m_shown) {
-        const qreal x0 = AxisValue(b.Start);
-        const qreal x1 = AxisValue(b.Start + m_shownWidth);
+        const qreal x0 = axisValue(b.Start);
+        const qreal x1 = axisValue(std::min(b.Start + m_shownWidth, to));
         const double d = b.DepthMm * unit;
         if (d > 0)
-            bars << QPointF(x0, 0) << QPointF(x0, d) << QPointF(x1, d) << QPointF(x1, 0);
+            bars.push_back({x0, x1, 0, d});
         const double f = b.FlaggedMm * unit;
         if (f > 0)
-            flagged << QPointF(x0, 0) << QPointF(x0, f) << QPointF(x1, f) << QPointF(x1, 0);
+            flagged.push_back({x0, x1, 0, f});
         highest = std::max(highest, d);
         total = b.CumulativeMm * unit;
-        cumulative << QPointF(std::min(x1, AxisValue(to)), total);
+        cumulative << QPointF(x1, total);
     }
-    bars << QPointF(AxisValue(to), 0);
-    flagged << QPointF(AxisValue(to), 0);
 
     const ValueScale depthScale = ChooseValueScale(highest);
     const ValueScale totalScale = ChooseValueScale(total);
@@ -403,27 +362,33 @@ void TChildHyetograph::rebuild() {
     m_depth->setTitleText(
         QStringLiteral("Depth per %1 (%2)").arg(IntervalText(m_shownWidth), unitText));
     m_total->setTitleText(QStringLiteral("Cumulative depth (%1)").arg(unitText));
-    m_time->setRange(ToQDateTime(MinuteTime(from)), ToQDateTime(MinuteTime(to)));
+    m_time->setRange(QDateTime::fromMSecsSinceEpoch(qint64(axisValue(from))),
+                     QDateTime::fromMSecsSinceEpoch(qint64(axisValue(to))));
     m_time->setFormat(to - from > 3 * 1440 ? QStringLiteral("MM/dd/yy")
                                            : QStringLiteral("MM/dd hh:mm"));
 
+    // Bands stand from the axis to the top of the plot.
+    const double top = depthScale.max;
+    auto bands = [&](const std::vector<std::pair<int64_t, int64_t>>& stretches) {
+        std::vector<Box> boxes;
+        boxes.reserve(stretches.size());
+        for (const auto& [a, b] : stretches)
+            if (b > from && a < to)
+                boxes.push_back({axisValue(std::max(a, from)), axisValue(std::min(b, to)), 0, top});
+        return boxes;
+    };
     std::vector<std::pair<int64_t, int64_t>> storms, i30;
     for (const Analysis::Storm& s : m_storms) {
-        const int64_t a = MinuteNumber(s.Start), b = MinuteNumber(s.End) + 1;
-        if (b <= from || a >= to)
-            continue;
-        storms.push_back({a, b});
-        if (s.I30Start != 0) {
-            const int64_t w = MinuteNumber(s.I30Start);
-            i30.push_back({w, w + 30});
-        }
+        storms.push_back({MinuteNumber(s.Start), MinuteNumber(s.End) + 1});
+        if (s.I30Start != 0)
+            i30.push_back({MinuteNumber(s.I30Start), MinuteNumber(s.I30Start) + 30});
     }
-    const double top = depthScale.max;
-    m_stormTop->replace(Bands(storms, from, to, top));
-    m_i30Top->replace(Bands(i30, from, to, top));
-    m_gapTop->replace(Bands(UncoveredStretches(m_input.Spans, from, to), from, to, top));
-    m_barsTop->replace(bars);
-    m_flaggedTop->replace(flagged);
+    m_layer->SetBoxes(HyetographLayer::Storm, bands(storms));
+    m_layer->SetBoxes(HyetographLayer::I30, bands(i30));
+    m_layer->SetBoxes(HyetographLayer::Gap, bands(UncoveredStretches(m_input.Spans, from, to)));
+    m_layer->SetBoxes(HyetographLayer::Bar, std::move(bars));
+    m_layer->SetBoxes(HyetographLayer::Flagged, std::move(flagged));
+    m_layer->FrameChanged();
     m_cumulative->replace(cumulative);
     m_chart->setTitle(QStringLiteral("%1 – %2").arg(LoggerTimeText(MinuteTime(from)),
                                                     LoggerTimeText(MinuteTime(to))));
@@ -432,15 +397,15 @@ void TChildHyetograph::rebuild() {
 void TChildHyetograph::zoomPixels(int x0, int x1) {
     const QPointF a = m_chart->mapToValue(m_view->mapToScene(QPoint(x0, 0)), m_cumulative);
     const QPointF b = m_chart->mapToValue(m_view->mapToScene(QPoint(x1, 0)), m_cumulative);
-    const int64_t from = std::max(MinuteOfAxis(a.x()), m_from);
-    const int64_t to = std::min(MinuteOfAxis(b.x()) + 1, m_to);
+    const int64_t from = std::max(minuteOfAxis(a.x()), m_from);
+    const int64_t to = std::min(minuteOfAxis(b.x()) + 1, m_to);
     if (to > from)
         ZoomTo(MinuteTime(from), MinuteTime(to));
 }
 
 void TChildHyetograph::hoverAt(int x) {
     const QPointF v = m_chart->mapToValue(m_view->mapToScene(QPoint(x, 0)), m_cumulative);
-    const QString text = ReadoutAt(MinuteTime(MinuteOfAxis(v.x())));
+    const QString text = ReadoutAt(MinuteTime(minuteOfAxis(v.x())));
     m_readout->setText(text);
     m_view->setToolTip(text);
 }

@@ -3,13 +3,14 @@
 #include "analysis/QualityFlags.h"
 #include "analysis/Storms.h"
 #include "views/HyetographBins.h"
+#include "views/HyetographLayer.h"
 #include "views/TChild.h"
 
+#include <cmath>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
-class QAreaSeries;
 class QChart;
 class QChartView;
 class QComboBox;
@@ -58,12 +59,17 @@ public:
     QChartView* ChartView() const { return m_view; }
     QLabel* Readout() const { return m_readout; }
     QMenu* PopupMenu() const { return m_popup; }
+    HyetographLayer* Layer() const { return m_layer; }
 
 private:
     void rebuild();
     void zoomPixels(int x0, int x1);
     void hoverAt(int x);
     double unitFactor() const;
+    qreal axisValue(int64_t minute) const { return qreal(minute) * 60000.0 + m_axisOffset; }
+    int64_t minuteOfAxis(qreal value) const {
+        return int64_t(std::floor((value - m_axisOffset) / 60000.0 + 1.0 / 120.0));
+    }
     void settle();
 
     HyetographInput m_input;
@@ -74,6 +80,7 @@ private:
     int32_t m_interval = 60;
     int32_t m_shownWidth = 60; // minutes per shown bar
     double m_builtWidth = 0;   // the plot's width the bars were made for
+    qreal m_axisOffset = 0;    // minute numbers to the time axis' milliseconds, for this range
     std::vector<HyetographBin> m_bins;
     std::vector<HyetographBin> m_shown;
 
@@ -82,16 +89,8 @@ private:
     QDateTimeAxis* m_time = nullptr;
     QValueAxis* m_depth = nullptr;
     QValueAxis* m_total = nullptr;
-    QLineSeries* m_barsTop = nullptr;
-    QAreaSeries* m_bars = nullptr;
-    QLineSeries* m_flaggedTop = nullptr;
-    QAreaSeries* m_flagged = nullptr;
-    QLineSeries* m_stormTop = nullptr;
-    QAreaSeries* m_stormBands = nullptr;
-    QLineSeries* m_i30Top = nullptr;
-    QAreaSeries* m_i30Bands = nullptr;
-    QLineSeries* m_gapTop = nullptr;
-    QAreaSeries* m_gapBands = nullptr;
+    QLineSeries* m_depthRef = nullptr; // no points: ties the depth axis to the time axis
+    HyetographLayer* m_layer = nullptr;
     QLineSeries* m_cumulative = nullptr;
     QComboBox* m_intervalBox = nullptr;
     QToolButton* m_back = nullptr;

@@ -37,6 +37,7 @@ TChildQuality::TChildQuality(ChildHost* host, QWidget* parent) : TChild(host, pa
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
+    m_table->setWordWrap(false);
     m_table->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
 
     auto* accept = Button("Accept", QStringLiteral("&Accept"),
@@ -121,6 +122,7 @@ void TChildQuality::fill() {
         if (const char* at = std::strchr(Analysis::kFlagLetters, r.Letter))
             ++perKind[at - Analysis::kFlagLetters];
     }
+    m_table->resizeColumnsToContents();
     m_table->setUpdatesEnabled(true);
 
     const int chosen = m_kind->currentData().toInt();

@@ -75,6 +75,14 @@ TEST(QualityWindow, ListsFlagsAndMarksTheEventReportByTheDecisions) {
     EXPECT_EQ(after.texts[7], "03/02/09 17:55 - 0.01 :");
     EXPECT_TRUE(after.texts[5].endsWith("  [M]"));
 
+    if (const QByteArray shot = qgetenv("OMBREX_SHOT"); !shot.isEmpty()) {
+        main->resize(1300, 700);
+        text->setGeometry(0, 0, 380, 560);
+        q->setGeometry(380, 0, 880, 560);
+        SpinFor(300);
+        main->grab().save(QString::fromLocal8Bit(shot));
+    }
+
     // The one switch: analysis leaves the accepted records out, and the choice is kept.
     main->Action("MnuLeaveOutFlags")->trigger();
     EXPECT_TRUE(Analysis::LeaveOutAcceptedFlags());
