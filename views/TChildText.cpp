@@ -6,6 +6,7 @@
 #include "views/ChildHost.h"
 #include "views/LineView.h"
 #include "views/TChildGraph.h"
+#include "views/TChildHyetograph.h"
 #include "views/TextPrint.h"
 
 #include <QMdiArea>
@@ -136,6 +137,11 @@ void TChildText::GraphClick() {
     }
     if (!qobject_cast<TChildGraph*>(host()->ActiveChild()))
         host()->CreateGraphWindow();
+    // Open hyetographs follow the same days.
+    if (QMdiArea* area = mdiArea())
+        for (QMdiSubWindow* w : area->subWindowList())
+            if (auto* h = qobject_cast<TChildHyetograph*>(w))
+                h->ShowDays(range.first, range.last);
 }
 
 QStringList TChildText::PrintLines() const {

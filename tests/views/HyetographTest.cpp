@@ -1,6 +1,7 @@
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/views/MainWindowSupport.h"
 #include "views/HyetographBins.h"
+#include "views/LineView.h"
 #include "views/TChildHyetograph.h"
 
 #include <QChart>
@@ -151,6 +152,11 @@ TEST(HyetographWindow, OpensLikeTheOtherChildrenAndZoomsBack) {
     const QString rain = h->ReadoutAt(At(2, 7, 0));
     EXPECT_TRUE(rain.contains("cumulative")) << rain.toStdString();
     // The collector's unit: inches at factor 10.
+    // The gap is a hatched band with no bar in it.
+    const auto& gaps = h->Layer()->Boxes(HyetographLayer::Gap);
+    ASSERT_EQ(gaps.size(), 1u);
+    for (const HyetographLayer::Box& bar : h->Layer()->Boxes(HyetographLayer::Bar))
+        EXPECT_TRUE(bar.x1 <= gaps[0].x0 || bar.x0 >= gaps[0].x1);
     auto* depth = qobject_cast<QValueAxis*>(h->Chart()->axes(Qt::Vertical).first());
     EXPECT_TRUE(depth->titleText().contains("(in)")) << depth->titleText().toStdString();
 
@@ -167,6 +173,15 @@ TEST(HyetographWindow, OpensLikeTheOtherChildrenAndZoomsBack) {
     EXPECT_TRUE(h->ZoomBack());
     EXPECT_NEAR(h->RangeFrom(), At(0, 18, 0), 1e-6);
     EXPECT_FALSE(h->ZoomBack());
+
+    // Days picked in the text window's daily report carry over.
+    TChildText* text = main->TextWindows().first();
+    text->DailyBtnClick();
+    text->Memo1()->selectAll();
+    text->GraphClick();
+    EXPECT_NEAR(h->RangeFrom(), kDay, 1e-6);
+    EXPECT_NEAR(h->RangeTo(), kDay + 3, 1e-6);
+    Activate(*main, h);
 
     // An interval chosen by the user holds; the mouse over the chart reads out.
     h->SetIntervalMinutes(30);
