@@ -152,6 +152,11 @@ TEST(HyetographWindow, OpensLikeTheOtherChildrenAndZoomsBack) {
     const QString rain = h->ReadoutAt(At(2, 7, 0));
     EXPECT_TRUE(rain.contains("cumulative")) << rain.toStdString();
     // The collector's unit: inches at factor 10.
+    if (const QByteArray shot = qgetenv("OMBREX_SHOT_GAP"); !shot.isEmpty()) {
+        h->showMaximized();
+        SpinFor(300);
+        main->grab().save(QString::fromLocal8Bit(shot));
+    }
     // The gap is a hatched band with no bar in it.
     const auto& gaps = h->Layer()->Boxes(HyetographLayer::Gap);
     ASSERT_EQ(gaps.size(), 1u);
