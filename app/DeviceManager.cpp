@@ -1,6 +1,6 @@
 #include "app/DeviceManager.h"
 
-#include "app/HelpContexts.h"
+#include "help/HelpContexts.h"
 
 #include "link/PortAvailable.h"
 #include "link/PortMap.h"

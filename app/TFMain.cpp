@@ -3,7 +3,6 @@
 #include "analysis/QualityState.h"
 #include "app/ControlBar.h"
 #include "app/DeviceManager.h"
-#include "app/HelpSystem.h"
 #include "app/Links.h"
 #include "app/LoggerLink.h"
 #include "app/SettingsKeys.h"
@@ -13,6 +12,7 @@
 #include "data/DataUnit.h"
 #include "export/TExportForm.h"
 #include "export/XlsxSpreadsheet.h"
+#include "help/HelpSystem.h"
 #include "link/SerialPort.h"
 #include "ui/DesktopOpener.h"
 #include "ui/IntervalTimer.h"
@@ -162,14 +162,20 @@ void TFMain::runLinkCommand(void (LoggerLink::*handler)()) {
     Prompts::Guarded([link, handler] { (link->*handler)(); });
 }
 
+namespace {
+// A hint shows as the item's tool tip and, on hover, as its status tip.
+void SetHint(QAction* a, const QString& hint) {
+    a->setToolTip(hint);
+    a->setStatusTip(hint);
+}
+} // namespace
+
 QAction* TFMain::addItem(QMenu* menu, const QString& name, const QString& caption,
                          const QString& hint, const QString& icon) {
     auto* a = new QAction(caption, this);
     a->setObjectName(name);
-    if (!hint.isEmpty()) {
-        a->setToolTip(hint);
-        a->setStatusTip(hint);
-    }
+    if (!hint.isEmpty())
+        SetHint(a, hint);
     if (!icon.isEmpty())
         a->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(icon)));
     menu->addAction(a);
@@ -207,7 +213,7 @@ void TFMain::buildMenus() {
     m_items["MnuSelectAll"]->setEnabled(false);
     edit->addSeparator();
     QMenu* toolbars = edit->addMenu(QStringLiteral("Toolbars"));
-    toolbars->setToolTip(QStringLiteral("Configure toolbars"));
+    SetHint(toolbars->menuAction(), QStringLiteral("Configure toolbars"));
     for (const char* name : {"MnuToolbarFile", "MnuToolbarActions", "MnuToolbarWindows"}) {
         static const QHash<QString, QString> captions{{"MnuToolbarFile", "File/Edit"},
                                                       {"MnuToolbarActions", "Actions"},
@@ -238,8 +244,7 @@ void TFMain::buildMenus() {
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral("S&ettings"));
     QMenu* collector = settings->addMenu(QStringLiteral("Collector"));
-    collector->setToolTip(QStringLiteral("Set collector type"));
-    collector->setToolTipsVisible(true);
+    SetHint(collector->menuAction(), QStringLiteral("Set collector type"));
     const char* collectorCaptions[] = {"0.01 in/tip", "0.10 mm/tip", "0.20 mm/tip", "0.254 mm/tip",
                                        "0.50 mm/tip"};
     void (TFMain::*collectorHandlers[])() = {&TFMain::MBF001Click, &TFMain::MBF010Click,
