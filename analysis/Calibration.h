@@ -7,6 +7,10 @@
 
 namespace Analysis {
 
+// The literature's tip time constant of a common 0.254 mm bucket: a hint beside the station's
+// setting, never its default (0, no correction).
+inline constexpr double kTipTimeConstantHintS = 0.45;
+
 // The longest a bucket can spend tipping in one minute: beyond it the count is not real rain.
 inline constexpr double kMaxTippingSecondsPerMinute = 30;
 

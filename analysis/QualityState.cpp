@@ -28,6 +28,10 @@ void UseFlagDecisions(FlagDecisionStore* store) {
     g_store = store ? store : &g_memory;
 }
 
+void ForgetMemoryDecisions() {
+    g_memory = MemoryFlagDecisionStore();
+}
+
 bool LeaveOutAcceptedFlags() {
     return g_leaveOut;
 }

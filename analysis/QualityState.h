@@ -16,6 +16,8 @@ QualityContext& ActiveQualityContext();
 // The in-memory store unless another was set; UseFlagDecisions(nullptr) returns to it.
 FlagDecisionStore& FlagDecisions();
 void UseFlagDecisions(FlagDecisionStore* store);
+// Empties the in-memory store (its decisions name records of tables that were replaced).
+void ForgetMemoryDecisions();
 bool LeaveOutAcceptedFlags();
 void SetLeaveOutAcceptedFlags(bool leaveOut);
 

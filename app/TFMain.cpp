@@ -530,11 +530,16 @@ void TFMain::DisconnectExecute() {
 void TFMain::NoDataExecute() {
     applyChanges(CommandState::Action::NoData);
     DataUnit::ClearTables();
+    Analysis::ForgetMemoryDecisions();
     RefreshDataViews();
 }
 
 void TFMain::GotDataExecute() {
     applyChanges(CommandState::Action::GotData);
+    // Decisions kept in memory name records of the tables just replaced.
+    Analysis::ForgetMemoryDecisions();
+    for (TChildHyetograph* h : children<TChildHyetograph>())
+        h->ShowAll();
 }
 
 void TFMain::ChildActivate() {

@@ -234,6 +234,11 @@ void TChildHyetograph::Refresh() {
     rebuild();
 }
 
+void TChildHyetograph::ShowAll() {
+    m_from = m_to = 0;
+    Refresh();
+}
+
 void TChildHyetograph::ShowRange(TDateTime from, TDateTime to) {
     m_from = MinuteNumber(from);
     m_to = std::max(MinuteNumber(to), m_from + 1);

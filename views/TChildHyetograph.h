@@ -32,6 +32,8 @@ public:
     // Reads the tables and the quality state again (after a download, a load, a change of
     // collector, a decision on a flag).
     void Refresh();
+    // Reads the tables again and shows all of them.
+    void ShowAll();
     // The range shown from now on; earlier zooms are forgotten.
     void ShowRange(TDateTime from, TDateTime to);
     // Days of the daily table, both ends included.

@@ -105,6 +105,11 @@ TEST(QualityWindow, ListsFlagsAndMarksTheEventReportByTheDecisions) {
     TChildQuality* q2 = OpenQuality(*again);
     q2->DecideRows({0, 1, 2, 3, 4}, std::nullopt);
     EXPECT_TRUE(Analysis::FlagDecisions().All().empty());
+
+    // Decisions kept in memory go with the tables they were made on.
+    q2->DecideRows({0}, FlagVerdict::Accepted);
+    again->GotDataExecute();
+    EXPECT_TRUE(Analysis::FlagDecisions().All().empty());
 }
 
 TEST(QualityWindow, MarkingLeavesAReportOfAnotherLengthAlone) {
