@@ -1,5 +1,6 @@
 #include "app/TFMain.h"
 
+#include "analysis/QualityState.h"
 #include "app/ControlBar.h"
 #include "app/DeviceManager.h"
 #include "app/Links.h"
@@ -18,7 +19,9 @@
 #include "ui/OmbrexError.h"
 #include "ui/Prompts.h"
 #include "views/TChildGraph.h"
+#include "views/TChildHyetograph.h"
 #include "views/TChildInfo.h"
+#include "views/TChildQuality.h"
 #include "views/TChildText.h"
 
 #include <QCloseEvent>
@@ -258,6 +261,10 @@ void TFMain::buildMenus() {
     hyetra->setCheckable(true);
     hyetra->setChecked(true);
     on(hyetra, &TFMain::MnuHyetraClick);
+    QAction* leaveOut = addItem(settings, "MnuLeaveOutFlags", "Leave Out Accepted Flags",
+                                "Analysis leaves out records whose flags were accepted");
+    leaveOut->setCheckable(true);
+    on(leaveOut, &TFMain::MnuLeaveOutFlagsClick);
     QAction* usb = addItem(version, "MnuHyetraUsb", "Hyetra 2.0 (USB)");
     usb->setCheckable(true);
     on(usb, &TFMain::MnuHyetraUsbClick);
@@ -267,6 +274,10 @@ void TFMain::buildMenus() {
     on(addItem(window, "MnuText", "T&ext", "Create a Text window", "text"), &TFMain::MnuTextClick);
     on(addItem(window, "MnuGraph", "&Graph", "Create a Graph window", "graph"),
        &TFMain::MnuGraphClick);
+    on(addItem(window, "MnuHyetograph", "&Hyetograph", "Create a Hyetograph window", "hyetograph"),
+       &TFMain::MnuHyetographClick);
+    on(addItem(window, "MnuQuality", "&Quality", "Create a Quality window"),
+       &TFMain::MnuQualityClick);
     window->addSeparator();
     on(addItem(window, "MnuTile", "&Tile", "Tile windows", "tile"), &TFMain::MnuTileClick);
     on(addItem(window, "MnuCascade", "&Cascade", "Cascade windows", "cascade"),
@@ -314,8 +325,8 @@ void TFMain::buildToolbars() {
                                      "", "MnuHelp", ""});
     m_loggerTools = make("LoggerTools", {"MnuAutoDetect", "MnuDisconnect", "MnuDownload",
                                          "MnuSetClock", "MnuClear", "MnuSetId"});
-    m_windowTools = make(
-        "WindowTools", {"MnuInfo", "MnuText", "MnuGraph", "MnuTile", "MnuCascade", "MnuDefaults"});
+    m_windowTools = make("WindowTools", {"MnuInfo", "MnuText", "MnuGraph", "MnuHyetograph",
+                                         "MnuTile", "MnuCascade", "MnuDefaults"});
     m_controlBar->place(m_fileTools, 11, 2);
     m_controlBar->place(m_loggerTools, 310, 2);
     m_controlBar->place(m_windowTools, 510, 2);
@@ -362,6 +373,10 @@ void TFMain::readSettings() {
     applyLoggerModel();
     m_items["MnuHyetra"]->setChecked(m_loggerModel == 1);
     m_items["MnuHyetraUsb"]->setChecked(m_loggerModel != 1);
+    const bool leaveOut =
+        readOr([&] { return store.ReadBool(K::Analysis, K::LeaveOutAcceptedFlags, false); }, false);
+    Analysis::SetLeaveOutAcceptedFlags(leaveOut);
+    m_items["MnuLeaveOutFlags"]->setChecked(leaveOut);
 
     struct Band {
         QLatin1StringView section;
@@ -515,20 +530,25 @@ void TFMain::DisconnectExecute() {
 void TFMain::NoDataExecute() {
     applyChanges(CommandState::Action::NoData);
     DataUnit::ClearTables();
+    Analysis::ForgetMemoryDecisions();
     RefreshDataViews();
 }
 
 void TFMain::GotDataExecute() {
     applyChanges(CommandState::Action::GotData);
+    // Decisions kept in memory name records of the tables just replaced.
+    Analysis::ForgetMemoryDecisions();
+    for (TChildHyetograph* h : children<TChildHyetograph>())
+        h->ShowAll();
 }
 
 void TFMain::ChildActivate() {
     QMdiSubWindow* active = ActiveChild();
-    if (qobject_cast<TChildInfo*>(active))
+    if (qobject_cast<TChildInfo*>(active) || qobject_cast<TChildQuality*>(active))
         applyChanges(CommandState::Action::ActivateInfo);
     else if (qobject_cast<TChildText*>(active))
         applyChanges(CommandState::Action::ActivateText);
-    else if (qobject_cast<TChildGraph*>(active))
+    else if (qobject_cast<TChildGraph*>(active) || qobject_cast<TChildHyetograph*>(active))
         applyChanges(CommandState::Action::ActivateGraph);
 }
 
@@ -588,6 +608,20 @@ void TFMain::MnuTextClick() {
 void TFMain::MnuGraphClick() {
     showOrCreate<TChildGraph>();
 }
+void TFMain::MnuHyetographClick() {
+    showOrCreate<TChildHyetograph>();
+}
+void TFMain::MnuQualityClick() {
+    showOrCreate<TChildQuality>();
+}
+
+void TFMain::MnuLeaveOutFlagsClick() {
+    const bool leaveOut = m_items["MnuLeaveOutFlags"]->isChecked();
+    Analysis::SetLeaveOutAcceptedFlags(leaveOut);
+    Prompts::Guarded(
+        [&] { SettingsStore().WriteBool(K::Analysis, K::LeaveOutAcceptedFlags, leaveOut); });
+    RefreshDataViews();
+}
 
 TChildGraph* TFMain::CreateGraphWindow() {
     auto* w = new TChildGraph(this);
@@ -636,6 +670,8 @@ void TFMain::RefreshAllChildren() {
         w->StatusRefresh();
     for (TChildGraph* w : GraphWindows())
         w->UpdateGraph();
+    for (TChildHyetograph* w : children<TChildHyetograph>())
+        w->Refresh();
 }
 
 void TFMain::RefreshDataViews() {
@@ -644,6 +680,10 @@ void TFMain::RefreshDataViews() {
             g->UpdateGraph();
         else if (auto* t = qobject_cast<TChildText*>(w))
             t->UpdateText();
+        else if (auto* h = qobject_cast<TChildHyetograph*>(w))
+            h->Refresh();
+        else if (auto* q = qobject_cast<TChildQuality*>(w))
+            q->Refresh();
     }
 }
 
@@ -660,6 +700,8 @@ void TFMain::MnuCopyClick() {
         t->CopytoClipboardClick();
     else if (auto* g = qobject_cast<TChildGraph*>(ActiveChild()))
         g->CopyToClipboard();
+    else if (auto* h = qobject_cast<TChildHyetograph*>(ActiveChild()))
+        h->CopyToClipboard();
 }
 
 void TFMain::MnuSelectAllClick() {
@@ -674,6 +716,8 @@ void TFMain::MnuPrintClick() {
         g->DoPrint(Printer());
     else if (auto* t = qobject_cast<TChildText*>(ActiveChild()))
         t->DoPrint(Printer());
+    else if (auto* h = qobject_cast<TChildHyetograph*>(ActiveChild()))
+        h->DoPrint(Printer());
 }
 
 // ---------------------------------------------------------------- help, about, system
