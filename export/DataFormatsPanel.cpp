@@ -1,5 +1,6 @@
 #include "export/DataFormatsPanel.h"
 
+#include "analysis/QualityState.h"
 #include "analysis/RainSeries.h"
 #include "data/DataUnit.h"
 #include "ui/OmbrexError.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
@@ -103,7 +105,6 @@ DataFormatsPanel::DataFormatsPanel(RangeSource range, QWidget* parent)
 
     m_leaveOutAccepted = new QCheckBox(QStringLiteral("&Leave out accepted flags"), this);
     m_leaveOutAccepted->setObjectName(QStringLiteral("LeaveOutAcceptedFlags"));
-    m_leaveOutAccepted->setEnabled(false);
     form->addRow(m_leaveOutAccepted);
 
     auto* note = new QLabel(QStringLiteral("Over the range at the left. Times with their "
@@ -148,9 +149,11 @@ void DataFormatsPanel::ClearStation() {
     m_zoneLabel->setEnabled(true);
 }
 
-void DataFormatsPanel::SetFlags(std::vector<StandardExport::RecordFlags> flags) {
-    m_flags = std::move(flags);
-    m_leaveOutAccepted->setEnabled(!m_flags.empty());
+void DataFormatsPanel::showEvent(QShowEvent* event) {
+    QGroupBox::showEvent(event);
+    // Each opening starts from the program's choice in the quality window.
+    if (!event->spontaneous())
+        m_leaveOutAccepted->setChecked(Analysis::LeaveOutAcceptedFlags());
 }
 
 Format DataFormatsPanel::CurrentFormat() const {
@@ -168,8 +171,8 @@ StandardExport::Options DataFormatsPanel::CurrentOptions() const {
     o.StationName = m_fromStation ? m_stationName : QStringLiteral("Hyetra logger");
     o.IntervalMinutes = m_interval->currentData().toInt();
     o.Corrections = m_corrections;
-    o.Flags = m_flags;
-    o.LeaveOutAcceptedFlags = m_leaveOutAccepted->isEnabled() && m_leaveOutAccepted->isChecked();
+    o.Flags = StandardExport::ActiveRecordFlags();
+    o.LeaveOutAcceptedFlags = m_leaveOutAccepted->isChecked();
     // The whole record (the range as the dialog opened) keeps the grid on local midnight; a
     // narrower range starts the grid at From and takes in the record at To's minute.
     const auto [from, to] = m_range();

@@ -29,7 +29,6 @@ public:
     void SetStation(const QString& id, const QString& name, int32_t zoneMinutes,
                     const QString& corrections = {});
     void ClearStation();
-    void SetFlags(std::vector<StandardExport::RecordFlags> flags);
     // How long an export runs before its progress shows (tests set 0).
     void SetProgressDelay(int ms) { m_progressDelay = ms; }
 
@@ -38,6 +37,9 @@ public:
     QString DefaultFileName() const;
     // Asks for the file (the save dialog) and writes it; true when a file was written.
     bool ExportData();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 signals:
     void exported(const QString& path);
@@ -57,7 +59,6 @@ private:
     bool m_fromStation = false;
     QString m_stationId, m_stationName, m_corrections;
     int32_t m_stationZone = 0;
-    std::vector<StandardExport::RecordFlags> m_flags;
     QString m_folder;
     int m_progressDelay = 1000;
 };

@@ -40,6 +40,10 @@ struct Options {
     std::function<bool(double)> Progress;
 };
 
+// The flags of the tables under the active quality settings, without those the user dismissed;
+// Accepted holds the letters the user accepted.
+std::vector<RecordFlags> ActiveRecordFlags();
+
 // Throws OmbrexError naming the file and the reason; returns false when cancelled. Neither
 // leaves a file behind, and an existing target stays as it was.
 bool Write(Format format, const QString& path, const Options& options);

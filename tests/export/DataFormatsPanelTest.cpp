@@ -1,6 +1,7 @@
 // The export dialog's "Data formats" group: its choices, the save dialog's proposal, the written
 // file read back by pandas, and cancelling (at the save dialog and part-way).
 #include "export/DataFormatsPanel.h"
+#include "analysis/QualityState.h"
 #include "data/DataUnit.h"
 #include "export/TExportForm.h"
 #include "tests/export/RecordingSpreadsheet.h"
@@ -65,6 +66,8 @@ protected:
         panel->findChild<QComboBox*>("ClockZoneSelect")->setCurrentText("UTC+01:00");
     }
     void TearDown() override {
+        Analysis::ForgetMemoryDecisions();
+        Analysis::SetLeaveOutAcceptedFlags(false);
         DataUnit::ClearTables();
         DataUnit::BucketFactor = m_factor;
     }
@@ -99,10 +102,7 @@ TEST_F(DataFormats, OffersTheFormatsAndAsksForTheIntervalOnlyWhereItCounts) {
         format->setCurrentText(f);
         EXPECT_TRUE(interval->isEnabled()) << f;
     }
-    // No flags yet: nothing to leave out. A station brings its own clock zone.
-    EXPECT_FALSE(panel->findChild<QCheckBox*>("LeaveOutAcceptedFlags")->isEnabled());
-    panel->SetFlags({{"P", "P"}});
-    EXPECT_TRUE(panel->findChild<QCheckBox*>("LeaveOutAcceptedFlags")->isEnabled());
+    // A station brings its own clock zone.
     auto* zone = panel->findChild<QComboBox*>("ClockZoneSelect");
     EXPECT_TRUE(zone->isEnabled());
     panel->SetStation("HY-0042", "Upper Brook", -300);
@@ -144,6 +144,40 @@ TEST_F(DataFormats, WritesTheChosenFileOverTheDialogsRange) {
     csv = ReadCsv(path);
     EXPECT_EQ(Texts(csv, "time_utc"),
               (QStringList{"2009-03-02T16:45:00+00:00", "2009-03-02T17:00:00+00:00"}));
+}
+
+// 30 tips of 0.2 mm in one minute is 360 mm/h, above the rate ceiling: flagged P. Accepted and
+// left out, the record is neither a row nor part of any total.
+TEST_F(DataFormats, FlagsAreWrittenAndAcceptedOnesCanBeLeftOut) {
+    DataUnit::ClearTables();
+    for (auto [t, n] : {std::pair{At(3, 1, 8, 0), 0},
+                        {At(3, 1, 12, 0), 30},
+                        {At(3, 1, 13, 0), 1},
+                        {At(3, 2, 18, 0), 0}})
+        DataUnit::AppendEvent({t, n, {}});
+    Analysis::FlagDecisions().Put({{1, 'P'}, Analysis::FlagVerdict::Accepted, 0});
+    auto* leaveOut = panel->findChild<QCheckBox*>("LeaveOutAcceptedFlags");
+    EXPECT_FALSE(leaveOut->isChecked());
+    choose("Records (CSV)");
+    const QString path = TestFolder() + "/flags.csv";
+    ScriptedPrompts prompts;
+    prompts.expectSaveFile(path);
+    clickExportData();
+    QJsonObject csv = ReadCsv(path);
+    EXPECT_EQ(csv["rows"].toInt(), 4);
+    EXPECT_TRUE(Texts(csv, "flags").at(1).contains('P'))
+        << qPrintable(Texts(csv, "flags").join('|'));
+
+    // The program's choice is where each opening starts.
+    Analysis::SetLeaveOutAcceptedFlags(true);
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(leaveOut->isChecked());
+    prompts.expectSaveFile(path);
+    clickExportData();
+    csv = ReadCsv(path);
+    EXPECT_EQ(csv["rows"].toInt(), 3);
+    EXPECT_EQ(Texts(csv, "time_local").at(1), "2009-03-01T13:00:00+01:00");
 }
 
 TEST_F(DataFormats, CancelledExportLeavesNoFile) {

@@ -205,6 +205,7 @@ int Export(const QStringList& args) {
     const QString name = QFileInfo(a.file).completeBaseName();
     options.StationId = name;
     options.StationName = name;
+    options.Flags = StandardExport::ActiveRecordFlags();
 
     InterruptGuard guard;
     TerminalProgress progress(QStringLiteral("Writing %1").arg(QFileInfo(a.output).fileName()));
