@@ -310,11 +310,14 @@ TEST(SimProtocol, PromptDelayWithHeldOrDroppedInput) {
         line.send(":");
         SpinFor(50);
         line.send("Q");
-        const QByteArray prompt = line.readUntil(">", 2000);
+        QByteArray got = line.readUntil(">", 2000);
         EXPECT_GE(clock.elapsed(), 390) << drops;
-        EXPECT_EQ(prompt, QByteArray("\r\nHyetra>")) << drops;
-        const QByteArray rest = line.readQuiet(300);
-        EXPECT_EQ(ParseStatusAsProgram(rest).complete, !drops) << rest.toStdString();
+        got += line.readQuiet(300);
+        EXPECT_TRUE(got.startsWith("\r\nHyetra>")) << got.toStdString();
+        if (drops)
+            EXPECT_EQ(got, QByteArray("\r\nHyetra>"));
+        else
+            EXPECT_TRUE(ParseStatusAsProgram(got).complete) << got.toStdString();
     }
 }
 
