@@ -2,7 +2,7 @@
 
 #include "app/HelpContexts.h"
 
-#include "link/PortAvailable.h"
+#include "link/PortAccess.h"
 #include "link/PortMap.h"
 
 #include <QDialog>
@@ -15,17 +15,11 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-struct PortRow {
-    QString name, path, description, maker, usb, state;
-};
-
-QList<PortRow> portRows() {
-    QList<PortRow> rows;
+QList<DevicePortRow> DevicePortRows() {
+    QList<DevicePortRow> rows;
     const auto infos = QSerialPortInfo::availablePorts();
     for (int n : PortMap::MappedPorts()) {
-        PortRow row;
+        DevicePortRow row;
         row.name = PortMap::PortName(n);
         row.path = PortMap::DevicePath(n);
         const QString target = QFileInfo(row.path).canonicalFilePath();
@@ -41,13 +35,11 @@ QList<PortRow> portRows() {
         }
         if (row.description.isEmpty() && row.path.startsWith(QLatin1String("/dev/pts/")))
             row.description = QStringLiteral("pseudo-terminal (virtual logger)");
-        row.state = PortAvailable(n) ? QStringLiteral("free") : QStringLiteral("in use");
+        row.state = PortAccess::StateText(PortAccess::ProbePort(n));
         rows.append(row);
     }
     return rows;
 }
-
-} // namespace
 
 void ShowDeviceManager(QWidget* parent) {
     QDialog dialog(parent);
@@ -76,10 +68,10 @@ void ShowDeviceManager(QWidget* parent) {
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     auto fill = [table] {
-        const QList<PortRow> rows = portRows();
+        const QList<DevicePortRow> rows = DevicePortRows();
         table->setRowCount(int(rows.size()));
         for (int r = 0; r < rows.size(); ++r) {
-            const PortRow& p = rows[r];
+            const DevicePortRow& p = rows[r];
             const QString cells[] = {p.name, p.path, p.description, p.maker, p.usb, p.state};
             for (int c = 0; c < 6; ++c)
                 table->setItem(r, c, new QTableWidgetItem(cells[c]));
