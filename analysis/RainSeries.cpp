@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace Analysis {
 
@@ -22,21 +23,48 @@ bool IsMarkerDate(TDateTime t) {
     return t == DataUnit::PowerResetDate || t == DataUnit::SequenceErrorDate;
 }
 
+std::vector<RainMinute> SortedRainMinutes(const std::vector<RainMinute>& series) {
+    struct Tagged {
+        int64_t minute;
+        int64_t tips;
+        bool breakBefore;
+    };
+    constexpr double earliest = -693593, latest = 2958466; // 0001-01-01 and 10000-01-01
+    std::vector<Tagged> rain;
+    rain.reserve(series.size());
+    for (const RainMinute& m : series) {
+        if (!(m.Minute >= earliest && m.Minute < latest))
+            continue;
+        rain.push_back({MinuteNumber(m.Minute), m.Tips, m.BreakBefore});
+    }
+    // Stable, so a break stays with the entry that followed it.
+    std::stable_sort(rain.begin(), rain.end(),
+                     [](const Tagged& a, const Tagged& b) { return a.minute < b.minute; });
+    std::vector<RainMinute> out;
+    out.reserve(rain.size());
+    bool pendingBreak = false;
+    int64_t sum = 0;
+    for (size_t i = 0; i < rain.size(); ++i) {
+        const Tagged& t = rain[i];
+        pendingBreak = pendingBreak || t.breakBefore;
+        if (t.tips > 0)
+            sum += t.tips;
+        const bool lastOfMinute = i + 1 == rain.size() || rain[i + 1].minute != t.minute;
+        if (!lastOfMinute || sum == 0)
+            continue;
+        const int32_t tips = int32_t(std::min<int64_t>(sum, std::numeric_limits<int32_t>::max()));
+        out.push_back({MinuteTime(t.minute), tips, pendingBreak});
+        pendingBreak = false;
+        sum = 0;
+    }
+    return out;
+}
+
 } // namespace Analysis
-
-namespace {
-
-struct Tagged {
-    int64_t minute;
-    int32_t tips;
-    bool breakBefore;
-};
-
-} // namespace
 
 std::vector<RainMinute> RainSeriesFromEvents() {
     const int32_t n = DataUnit::EventCount();
-    std::vector<Tagged> rain;
+    std::vector<RainMinute> rain;
     rain.reserve(size_t(std::max(n, 0)));
     bool pendingBreak = false;
     for (int32_t i = 0; i < n; ++i) {
@@ -51,23 +79,10 @@ std::vector<RainMinute> RainSeriesFromEvents() {
         }
         if (r.Count <= 0)
             continue;
-        rain.push_back({Analysis::MinuteNumber(r.DateTime), r.Count, pendingBreak});
+        rain.push_back({r.DateTime, r.Count, pendingBreak});
         pendingBreak = false;
     }
-    // Stable, so a break stays with the record that followed it in the table.
-    std::stable_sort(rain.begin(), rain.end(),
-                     [](const Tagged& a, const Tagged& b) { return a.minute < b.minute; });
-    std::vector<RainMinute> series;
-    series.reserve(rain.size());
-    for (const Tagged& t : rain) {
-        if (!series.empty() && Analysis::MinuteNumber(series.back().Minute) == t.minute) {
-            series.back().Tips += t.tips;
-            series.back().BreakBefore = series.back().BreakBefore || t.breakBefore;
-        } else {
-            series.push_back({Analysis::MinuteTime(t.minute), t.tips, t.breakBefore});
-        }
-    }
-    return series;
+    return Analysis::SortedRainMinutes(rain);
 }
 
 double MillimetresPerTip() {
