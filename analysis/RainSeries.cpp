@@ -23,39 +23,50 @@ bool IsMarkerDate(TDateTime t) {
     return t == DataUnit::PowerResetDate || t == DataUnit::SequenceErrorDate;
 }
 
-std::vector<RainMinute> SortedRainMinutes(const std::vector<RainMinute>& series) {
-    struct Tagged {
-        int64_t minute;
-        int64_t tips;
-        bool breakBefore;
-    };
+std::vector<MinuteTips> SortedMinuteTips(const std::vector<RainMinute>& series) {
     constexpr double earliest = -693593, latest = 2958466; // 0001-01-01 and 10000-01-01
-    std::vector<Tagged> rain;
+    std::vector<MinuteTips> rain;
     rain.reserve(series.size());
     for (const RainMinute& m : series) {
         if (!(m.Minute >= earliest && m.Minute < latest))
             continue;
         rain.push_back({MinuteNumber(m.Minute), m.Tips, m.BreakBefore});
     }
-    // Stable, so a break stays with the entry that followed it.
-    std::stable_sort(rain.begin(), rain.end(),
-                     [](const Tagged& a, const Tagged& b) { return a.minute < b.minute; });
-    std::vector<RainMinute> out;
-    out.reserve(rain.size());
+    // Stable, so a break stays with the entry that followed it. Tables are nearly always in
+    // order already.
+    const auto earlier = [](const MinuteTips& a, const MinuteTips& b) {
+        return a.Minute < b.Minute;
+    };
+    if (!std::is_sorted(rain.begin(), rain.end(), earlier))
+        std::stable_sort(rain.begin(), rain.end(), earlier);
+    // Merged in place: the write position never passes the read position.
+    size_t out = 0;
     bool pendingBreak = false;
     int64_t sum = 0;
     for (size_t i = 0; i < rain.size(); ++i) {
-        const Tagged& t = rain[i];
-        pendingBreak = pendingBreak || t.breakBefore;
-        if (t.tips > 0)
-            sum += t.tips;
-        const bool lastOfMinute = i + 1 == rain.size() || rain[i + 1].minute != t.minute;
+        const MinuteTips t = rain[i];
+        pendingBreak = pendingBreak || t.BreakBefore;
+        if (t.Tips > 0)
+            sum += t.Tips;
+        const bool lastOfMinute = i + 1 == rain.size() || rain[i + 1].Minute != t.Minute;
         if (!lastOfMinute || sum == 0)
             continue;
-        const int32_t tips = int32_t(std::min<int64_t>(sum, std::numeric_limits<int32_t>::max()));
-        out.push_back({MinuteTime(t.minute), tips, pendingBreak});
+        rain[out++] = {t.Minute, sum, pendingBreak};
         pendingBreak = false;
         sum = 0;
+    }
+    rain.resize(out);
+    return rain;
+}
+
+std::vector<RainMinute> SortedRainMinutes(const std::vector<RainMinute>& series) {
+    const std::vector<MinuteTips> rain = SortedMinuteTips(series);
+    std::vector<RainMinute> out;
+    out.reserve(rain.size());
+    for (const MinuteTips& t : rain) {
+        const int32_t tips =
+            int32_t(std::min<int64_t>(t.Tips, std::numeric_limits<int32_t>::max()));
+        out.push_back({MinuteTime(t.Minute), tips, t.BreakBefore});
     }
     return out;
 }

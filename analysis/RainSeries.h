@@ -37,6 +37,14 @@ bool IsMarkerDate(TDateTime t);
 // (no logger wrote them) are left out.
 std::vector<RainMinute> SortedRainMinutes(const std::vector<RainMinute>& series);
 
+// The same with whole-minute numbers, the form the storm search works on.
+struct MinuteTips {
+    int64_t Minute;
+    int64_t Tips;
+    bool BreakBefore;
+};
+std::vector<MinuteTips> SortedMinuteTips(const std::vector<RainMinute>& series);
+
 } // namespace Analysis
 
 // From DataUnit's event table: rain records without marker dates, in time order, one entry per

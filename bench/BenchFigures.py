@@ -56,6 +56,8 @@ def figures(runs):
     xlsx = find(runs, "BM_EventsReport_Xlsx")
     lxw = find(runs, "BM_EventsCells_Libxlsxwriter")
     peak = find(runs, "BM_PeakMemory_FullMemoryThreeViews")
+    storms = find(runs, "BM_FindStorms_TenYears")
+    storms_pandas = find(runs, "BM_FindStorms_TenYears_Pandas")
     cpu = counter(download, "program_cpu_s")
     line = counter(download, "line_time_115200_s")
     peak_mb = counter(peak, "peak_MB")
@@ -77,6 +79,11 @@ def figures(runs):
          ms(seconds(lxw)), seconds(xlsx), seconds(lxw), 2.0, "<= 2"),
         ("5 Peak memory, full memory and three views", f"{peak_mb:.0f} MB" if peak_mb else "-",
          "limit", "300 MB", peak_mb, 300.0, 1.0 - 1e-12, "< 1"),
+        ("6 Storms, 11 intensities, erosivity: ten years", ms(seconds(storms)),
+         "pandas rolling sums, same results", ms(seconds(storms_pandas)), seconds(storms),
+         seconds(storms_pandas), 0.1, "<= 0.1"),
+        ("6 Storms, 11 intensities, erosivity: ten years", ms(seconds(storms)), "limit",
+         "200.0 ms", seconds(storms), 0.2, 1.0, "<= 1"),
     ]
 
 
@@ -110,6 +117,8 @@ def others(runs):
     time_row("minute report over one year (xlsx)", "BM_MinuteReportYear_Xlsx",
              ("peak_MB", "MB peak"))
     time_row("serial dispatch of 4 MB through two matchers", "BM_DispatchThroughMatchers/4")
+    time_row("storms and summaries from the tables, ten years", "BM_StormsFromTables_TenYears",
+             ("events", "records"))
     return rows
 
 
