@@ -10,6 +10,7 @@ inline constexpr QLatin1StringView LoggerToolbar{"Logger Toolbar"};
 inline constexpr QLatin1StringView WindowToolbar{"Window Toolbar"};
 inline constexpr QLatin1StringView WindowSettings{"Window Settings"};
 inline constexpr QLatin1StringView General{"General"};
+inline constexpr QLatin1StringView Storms{"Storms"};
 
 inline constexpr QLatin1StringView BucketFactor{"Bucket Factor"};
 inline constexpr QLatin1StringView Logger{"Logger"};
@@ -21,4 +22,8 @@ inline constexpr QLatin1StringView Width{"Width"};
 inline constexpr QLatin1StringView Height{"Height"};
 inline constexpr QLatin1StringView State{"State"};
 inline constexpr QLatin1StringView ShowHelp{"ShowHelp"};
+// Storms: minutes without rain that separate two storms, and the energy equation (0 Brown-Foster,
+// 1 McGregor, 2 USLE).
+inline constexpr QLatin1StringView SeparationMinutes{"Separation Minutes"};
+inline constexpr QLatin1StringView EnergyEquation{"Energy Equation"};
 } // namespace SettingsKeys
