@@ -19,6 +19,7 @@
 #include "ui/Prompts.h"
 #include "views/TChildGraph.h"
 #include "views/TChildInfo.h"
+#include "views/TChildStorms.h"
 #include "views/TChildText.h"
 
 #include <QCloseEvent>
@@ -262,6 +263,8 @@ void TFMain::buildMenus() {
     on(addItem(window, "MnuText", "T&ext", "Create a Text window", "text"), &TFMain::MnuTextClick);
     on(addItem(window, "MnuGraph", "&Graph", "Create a Graph window", "graph"),
        &TFMain::MnuGraphClick);
+    on(addItem(window, "MnuStorms", "&Storms", "Create a Storms window", "storms"),
+       &TFMain::MnuStormsClick);
     window->addSeparator();
     on(addItem(window, "MnuTile", "&Tile", "Tile windows", "tile"), &TFMain::MnuTileClick);
     on(addItem(window, "MnuCascade", "&Cascade", "Cascade windows", "cascade"),
@@ -309,8 +312,8 @@ void TFMain::buildToolbars() {
                                      "", "MnuHelp", ""});
     m_loggerTools = make("LoggerTools", {"MnuAutoDetect", "MnuDisconnect", "MnuDownload",
                                          "MnuSetClock", "MnuClear", "MnuSetId"});
-    m_windowTools = make(
-        "WindowTools", {"MnuInfo", "MnuText", "MnuGraph", "MnuTile", "MnuCascade", "MnuDefaults"});
+    m_windowTools = make("WindowTools", {"MnuInfo", "MnuText", "MnuGraph", "MnuStorms", "MnuTile",
+                                         "MnuCascade", "MnuDefaults"});
     m_controlBar->place(m_fileTools, 11, 2);
     m_controlBar->place(m_loggerTools, 310, 2);
     m_controlBar->place(m_windowTools, 510, 2);
@@ -525,6 +528,8 @@ void TFMain::ChildActivate() {
         applyChanges(CommandState::Action::ActivateText);
     else if (qobject_cast<TChildGraph*>(active))
         applyChanges(CommandState::Action::ActivateGraph);
+    else if (qobject_cast<TChildStorms*>(active))
+        applyChanges(CommandState::Action::ActivateStorms);
 }
 
 // The edit and print commands keep what the last activation set.
@@ -548,6 +553,9 @@ QList<TChildText*> TFMain::TextWindows() const {
 }
 QList<TChildInfo*> TFMain::InfoWindows() const {
     return children<TChildInfo>();
+}
+QList<TChildStorms*> TFMain::StormsWindows() const {
+    return children<TChildStorms>();
 }
 
 QMdiSubWindow* TFMain::ActiveChild() const {
@@ -582,6 +590,9 @@ void TFMain::MnuTextClick() {
 }
 void TFMain::MnuGraphClick() {
     showOrCreate<TChildGraph>();
+}
+void TFMain::MnuStormsClick() {
+    showOrCreate<TChildStorms>();
 }
 
 TChildGraph* TFMain::CreateGraphWindow() {
@@ -631,6 +642,8 @@ void TFMain::RefreshAllChildren() {
         w->StatusRefresh();
     for (TChildGraph* w : GraphWindows())
         w->UpdateGraph();
+    for (TChildStorms* w : StormsWindows())
+        w->UpdateStorms();
 }
 
 void TFMain::RefreshDataViews() {
@@ -639,6 +652,8 @@ void TFMain::RefreshDataViews() {
             g->UpdateGraph();
         else if (auto* t = qobject_cast<TChildText*>(w))
             t->UpdateText();
+        else if (auto* s = qobject_cast<TChildStorms*>(w))
+            s->UpdateStorms();
     }
 }
 
@@ -655,11 +670,15 @@ void TFMain::MnuCopyClick() {
         t->CopytoClipboardClick();
     else if (auto* g = qobject_cast<TChildGraph*>(ActiveChild()))
         g->CopyToClipboard();
+    else if (auto* s = qobject_cast<TChildStorms*>(ActiveChild()))
+        s->CopyToClipboard();
 }
 
 void TFMain::MnuSelectAllClick() {
     if (auto* t = qobject_cast<TChildText*>(ActiveChild()))
         t->SelectAllClick();
+    else if (auto* s = qobject_cast<TChildStorms*>(ActiveChild()))
+        s->SelectAll();
 }
 
 void TFMain::MnuPrintClick() {
@@ -669,6 +688,36 @@ void TFMain::MnuPrintClick() {
         g->DoPrint(Printer());
     else if (auto* t = qobject_cast<TChildText*>(ActiveChild()))
         t->DoPrint(Printer());
+    else if (auto* s = qobject_cast<TChildStorms*>(ActiveChild()))
+        s->DoPrint(Printer());
+}
+
+// ---------------------------------------------------------------- storm analysis options
+
+Analysis::StormOptions TFMain::StormOptions() const {
+    Analysis::StormOptions o;
+    SettingsStore store;
+    o.SeparationMinutes = std::clamp(
+        readOr([&] { return store.ReadInteger(K::Storms, K::SeparationMinutes, 360); }, 360), 0,
+        10080);
+    o.Energy = Analysis::EnergyEquation(std::clamp(
+        readOr([&] { return store.ReadInteger(K::Storms, K::EnergyEquation, 0); }, 0), 0, 2));
+    return o;
+}
+
+void TFMain::SetStormOptions(const Analysis::StormOptions& options) {
+    Prompts::Guarded([&] {
+        SettingsStore store;
+        store.WriteInteger(K::Storms, K::SeparationMinutes, options.SeparationMinutes);
+        store.WriteInteger(K::Storms, K::EnergyEquation, int(options.Energy));
+    });
+}
+
+// The caption names the data set: "Ombrex V2.4 - <file or logger>".
+QString TFMain::DataSetName() const {
+    const QString title = windowTitle();
+    const qsizetype dash = title.indexOf(QStringLiteral(" - "));
+    return dash < 0 ? m_status.DeviceName : title.mid(dash + 3);
 }
 
 // ---------------------------------------------------------------- help, about, system
