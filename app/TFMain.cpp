@@ -757,6 +757,7 @@ void TFMain::MnuAutoDetectClick() {
 
 // The dialog runs its report itself; its result is not needed here.
 void TFMain::MnuExportClick() {
+    m_exportForm->setStormOptions(StormOptions());
     m_exportForm->exec();
 }
 

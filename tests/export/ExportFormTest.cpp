@@ -75,7 +75,9 @@ protected:
 
 TEST_F(ExportForm, LaysOutTheControls) {
     EXPECT_EQ(form.windowTitle(), "Export");
-    EXPECT_EQ(form.size(), QSize(296, 324));
+    // The two storm formats add two rows to the format group; all below moves down by them.
+    constexpr int storms = 34;
+    EXPECT_EQ(form.size(), QSize(296, 324 + storms));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowSystemMenuHint));
@@ -84,11 +86,13 @@ TEST_F(ExportForm, LaysOutTheControls) {
         QRect rect;
     };
     for (const Place& p :
-         {Place{"DayMinSelect", {24, 8, 249, 89}}, Place{"Interval", {24, 104, 249, 49}},
-          Place{"GroupBox1", {24, 160, 249, 113}}, Place{"StartDatePicker", {8, 40, 97, 21}},
-          Place{"EndDatePicker", {136, 40, 97, 21}}, Place{"StartTimePicker", {8, 72, 97, 25}},
-          Place{"EndTimePicker", {136, 72, 97, 25}}, Place{"CancelBtn", {112, 280, 75, 25}},
-          Place{"ExportBtn", {200, 280, 75, 25}}})
+         {Place{"DayMinSelect", {24, 8, 249, 89 + storms}},
+          Place{"Interval", {24, 104 + storms, 249, 49}},
+          Place{"GroupBox1", {24, 160 + storms, 249, 113}},
+          Place{"StartDatePicker", {8, 40, 97, 21}}, Place{"EndDatePicker", {136, 40, 97, 21}},
+          Place{"StartTimePicker", {8, 72, 97, 25}}, Place{"EndTimePicker", {136, 72, 97, 25}},
+          Place{"CancelBtn", {112, 280 + storms, 75, 25}},
+          Place{"ExportBtn", {200, 280 + storms, 75, 25}}})
         EXPECT_EQ(child<QWidget>(p.name)->geometry(), p.rect) << p.name;
     EXPECT_EQ(child<QGroupBox>("DayMinSelect")->title(), "Export Format");
     EXPECT_EQ(child<QLabel>("Label1")->text(), "From");
@@ -98,10 +102,10 @@ TEST_F(ExportForm, LaysOutTheControls) {
     EXPECT_EQ(child<QDateEdit>("StartDatePicker")->displayFormat(), "MM/dd/yy");
     EXPECT_EQ(child<QTimeEdit>("EndTimePicker")->displayFormat(), "hh:mm AP");
     QStringList items;
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 6; ++i)
         items << format(i)->text();
     EXPECT_EQ(items, (QStringList{"Report by Day", "Report by Minute", "Report by Interval",
-                                  "Report Events"}));
+                                  "Report Events", "Storms", "Monthly Summary"}));
     auto* interval = child<QComboBox>("IntervalSelect");
     EXPECT_FALSE(interval->isEditable());
     EXPECT_EQ(interval->count(), 6);
