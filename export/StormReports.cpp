@@ -31,9 +31,13 @@ void ExportStorms(const ReportContext& context, const Analysis::StormOptions& op
     const bool inches = DataUnit::IsInches();
     writeHeadings(sheet, StormReport::StormColumns(inches));
     const auto storms = Analysis::FindStorms(RainSeriesFromEvents(), MillimetresPerTip(), options);
+    // By whole minutes: storms start on a minute, the range's ends carry the records' seconds.
+    const int64_t from = Analysis::MinuteNumber(context.RangeFrom);
+    const int64_t to = Analysis::MinuteNumber(context.RangeTo);
     int32_t row = FirstDataRow;
     for (const Analysis::Storm& s : storms) {
-        if (s.Start < context.RangeFrom || s.Start > context.RangeTo)
+        const int64_t start = Analysis::MinuteNumber(s.Start);
+        if (start < from || start > to)
             continue;
         if (row >= RowLimit)
             break;

@@ -273,3 +273,25 @@ TEST_F(ExportForm, EnterAndEscapeDoNothing) {
 }
 
 } // namespace
+
+TEST_F(ExportForm, StormFormatsAnalyseWithTheGivenOptions) {
+    open();
+    format(4)->click();
+    EXPECT_TRUE(child<QTimeEdit>("StartTimePicker")->isEnabled());
+    // Three dry minutes separate: 08:00 and 08:05 are storms of their own.
+    form.setStormOptions({3, Analysis::EnergyEquation::Usle});
+    clickExport();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(sheet.row(6), (QStringList{"Start", "End", "Duration (min)"}));
+    ASSERT_EQ(sheet.rows().size(), 3);
+    EXPECT_EQ(sheet.rows()[0], "03/01/09 08:00|03/01/09 08:00|1");
+
+    sheet.cells.clear();
+    open();
+    format(5)->click();
+    EXPECT_FALSE(child<QTimeEdit>("StartTimePicker")->isEnabled());
+    clickExport();
+    EXPECT_EQ(sheet.row(6), (QStringList{"Year", "Month", "Depth (in)"}));
+    ASSERT_GE(sheet.rows().size(), 1);
+    EXPECT_EQ(sheet.rows()[0], "int 2009|int 3|0.030");
+}
