@@ -3,6 +3,7 @@
 #include "analysis/Storms.h"
 
 #include <cmath>
+#include <limits>
 
 using namespace Analysis;
 
@@ -209,4 +210,18 @@ TEST(Storms, NoRainOrNoTipDepthGivesNoStorms) {
     EXPECT_TRUE(FindStorms({{Minute(0), 0}}, 0.2).empty());
     EXPECT_TRUE(FindStorms(Steady(0, 3), 0).empty());
     EXPECT_TRUE(FindStorms(Steady(0, 3), std::nan("")).empty());
+}
+
+TEST(Storms, TimesNoLoggerWritesAreLeftOutAndHugeMinutesDoNotOverflow) {
+    std::vector<RainMinute> series = {{std::nan(""), 5},
+                                      {1e12, 5},
+                                      {-1e12, 5},
+                                      {Minute(0), std::numeric_limits<int32_t>::max()},
+                                      {Minute(0), std::numeric_limits<int32_t>::max()}};
+    const auto storms = FindStorms(series, 1.0);
+    ASSERT_EQ(storms.size(), 1u);
+    EXPECT_EQ(storms[0].Start, Minute(0));
+    // Both records of the minute count in the depth, beyond what 32 bits hold.
+    EXPECT_DOUBLE_EQ(storms[0].DepthMm, 2.0 * std::numeric_limits<int32_t>::max());
+    EXPECT_TRUE(std::isfinite(storms[0].EI30));
 }
