@@ -89,6 +89,45 @@ print("ok")
     EXPECT_EQ(verdict, QStringLiteral("ok"));
 }
 
+// The logger's own download text: header, start time, records, check sum.
+QString WriteCapture(bool rightCrc) {
+    QByteArray covered = "\r\nHyetra 225 5 Records\r\n03/01/09 07:55\r\n";
+    for (int m = 0; m < 4; ++m)
+        covered +=
+            QStringLiteral("03/01/09 08:%1 0.01\r\n").arg(m, 2, 10, QLatin1Char('0')).toLatin1();
+    covered += "03/01/09 20:00 0.02\r\n";
+    // CRC-CCITT (XModem) over everything before the "!".
+    uint16_t crc = 0;
+    for (char ch : covered) {
+        crc ^= uint16_t(uint8_t(ch)) << 8;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 0x8000) ? uint16_t((crc << 1) ^ 0x1021) : uint16_t(crc << 1);
+    }
+    if (!rightCrc)
+        crc ^= 0x0101;
+    const QString path = TestFolder() + QStringLiteral("/download.txt");
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(covered +
+               QStringLiteral("!%1\r\nOK\r\n").arg(crc, 5, 10, QLatin1Char('0')).toLatin1());
+    return path;
+}
+
+TEST(StormsTool, ReadsARawCaptureAndRefusesOneWhoseCheckSumFails) {
+    const ToolRun r =
+        Tool({WriteCapture(true), QStringLiteral("--zone"), QStringLiteral("-05:00")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(Pandas(r.out, "print(len(f), f.start_utc[0], f.tips[0], f.tips[1])"),
+              QStringLiteral("2 2009-03-01T13:00Z 4 2"));
+    const ToolRun bad = Tool({WriteCapture(false)});
+    EXPECT_NE(bad.exitCode, 0);
+    EXPECT_TRUE(bad.out.isEmpty());
+    EXPECT_TRUE(bad.err.contains("check sum")) << bad.err.constData();
+    const ToolRun anyway = Tool({WriteCapture(false), QStringLiteral("--ignore-crc")});
+    EXPECT_EQ(anyway.exitCode, 0) << anyway.err.constData();
+    EXPECT_EQ(Pandas(anyway.out, "print(len(f))"), QStringLiteral("2"));
+}
+
 TEST(StormsTool, TakesItsDefaultsFromTheProgramsSettings) {
     {
         QSettings settings(QSettings::NativeFormat, QSettings::UserScope,

@@ -146,7 +146,8 @@ TEST_F(StormsWindow, OptionsAreKeptInTheSettingsStore) {
 
 TEST_F(StormsWindow, DoubleClickHandsTheStormsDaysToTheGraph) {
     ASSERT_EQ(main->GraphWindows().size(), 1);
-    storms->ShowStormDays(1); // 5 June: the fifth day of the daily table
+    // 5 June: the fifth day of the daily table.
+    emit storms->StormTable()->cellDoubleClicked(1, 3);
     EXPECT_EQ(main->GraphWindows().first()->FirstDay(), 4);
     EXPECT_EQ(main->GraphWindows().first()->LastDay(), 4);
     EXPECT_EQ(main->GraphFirstDay(), 4);
