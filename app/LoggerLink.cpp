@@ -20,6 +20,7 @@
 #include "ui/OmbrexError.h"
 #include "ui/Prompts.h"
 #include "views/TChildGraph.h"
+#include "views/TChildStorms.h"
 #include "views/TChildText.h"
 
 #include <QLineEdit>
@@ -549,6 +550,8 @@ void LoggerLink::endDownload() {
         g->SetRange(0, DataUnit::DailyCount() - 1);
     for (TChildText* t : m_main.TextWindows())
         t->UpdateText();
+    for (TChildStorms* s : m_main.StormsWindows())
+        s->UpdateStorms();
     endDownloadDialog();
     m_downloadActive = false;
     m_main.ShowStatus(QStringLiteral("Download complete"), 2);

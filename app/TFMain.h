@@ -22,6 +22,7 @@ class QPrinter;
 class QToolBar;
 class StatusPanel;
 class TChildInfo;
+class TChildStorms;
 class TChildText;
 
 // The MDI main window: menus, toolbars, status panel, the command state, the child windows and
@@ -60,12 +61,16 @@ public:
     QList<TChildGraph*> GraphWindows() const override;
     QList<TChildText*> TextWindows() const;
     QList<TChildInfo*> InfoWindows() const;
+    QList<TChildStorms*> StormsWindows() const;
     TChildGraph* CreateGraphWindow() override;
     QMdiSubWindow* ActiveChild() const override;
     int32_t GraphFirstDay() const override { return m_graphFirstDay; }
     int32_t GraphLastDay() const override { return m_graphLastDay; }
     void SetGraphRange(int32_t first, int32_t last) override;
     QPrinter* Printer() override;
+    Analysis::StormOptions StormOptions() const override;
+    void SetStormOptions(const Analysis::StormOptions& options) override;
+    QString DataSetName() const override;
 
     // Commands.
     void MnuInfoClick();
@@ -74,6 +79,7 @@ public:
     void MnuHyetographClick();
     void MnuQualityClick();
     void MnuLeaveOutFlagsClick();
+    void MnuStormsClick();
     void MnuTileClick();
     void MnuCascadeClick();
     void MnuCopyClick() override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/Storms.h"
 #include "data/Date_unit.h"
 #include "export/SpreadsheetApplication.h"
 
@@ -29,6 +30,8 @@ public:
     TDateTime RangeTo() const { return m_rangeTo; }
     // Where the reports find the template; empty for the one beside the program.
     void setTemplatePath(const QString& path) { m_templatePath = path; }
+    // The options the storm reports analyse with (the Storms window's).
+    void setStormOptions(const Analysis::StormOptions& options) { m_stormOptions = options; }
 
     void FormActivate();
 
@@ -49,6 +52,7 @@ private:
 
     SpreadsheetFactory m_spreadsheet;
     QString m_templatePath;
+    Analysis::StormOptions m_stormOptions;
     TDateTime m_rangeFrom = 0;
     TDateTime m_rangeTo = 0;
 

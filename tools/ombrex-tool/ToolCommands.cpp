@@ -32,9 +32,6 @@ int RunStations(const QStringList&) {
 int RunAdd(const QStringList&) {
     return NotYet("add");
 }
-int RunStorms(const QStringList&) {
-    return NotYet("storms");
-}
 int RunExport(const QStringList&) {
     return NotYet("export");
 }
