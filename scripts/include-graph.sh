@@ -5,8 +5,11 @@
 #
 #   scripts/include-graph.sh            the program's folders (tests, bench and fuzz left out)
 #   scripts/include-graph.sh --all      every top-level folder with sources
-#   scripts/include-graph.sh --check    also fails when a folder includes one the layers forbid
-#                                       (help/ or link/ including app/)
+#   scripts/include-graph.sh --check    also fails when a folder includes one above it in the
+#                                       layers (top first, one layer per group, tests and
+#                                       the like not ranked):
+#                                       app tools / help / views / export / archive / analysis /
+#                                       link / data / ui
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -44,7 +47,15 @@ graph=$(
 printf '%s\n' "$graph"
 
 if [ $check -eq 1 ]; then
-    bad=$(printf '%s\n' "$graph" | grep -E '^(help|link) -> app ' || true)
+    bad=$(printf '%s\n' "$graph" | awk '
+        BEGIN {
+            n = split("app tools/help/views/export/archive/analysis/link/data/ui", layer, "/")
+            for (i = 1; i <= n; i++) {
+                m = split(layer[i], names, " ")
+                for (j = 1; j <= m; j++) rank[names[j]] = i
+            }
+        }
+        ($1 in rank) && ($3 in rank) && rank[$3] <= rank[$1]')
     if [ -n "$bad" ]; then
         echo "include-graph: layers broken:" >&2
         printf '%s\n' "$bad" >&2
