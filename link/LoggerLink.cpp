@@ -528,9 +528,10 @@ void LoggerLink::endDownload() {
                                           "The integrity of the data can not be guarenteed.\r"
                                           "Try downloading again."));
     DataUnit::ParseDownload(m_host.Status().LoggerVersion);
+    // The host hears of the data once both tables are whole.
     DataUnit::BuildDailyTable(DataUnit::StartTime());
-    m_host.DataDownloaded();
     m_host.HoldInput(false);
+    m_host.DataDownloaded();
     endDownloadDialog();
     m_downloadActive = false;
     m_host.ShowStatus(QStringLiteral("Download complete"), 2);
