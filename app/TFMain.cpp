@@ -4,7 +4,6 @@
 #include "app/ControlBar.h"
 #include "app/DeviceManager.h"
 #include "app/Links.h"
-#include "app/LoggerLink.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "app/StatusPanel.h"
@@ -13,6 +12,7 @@
 #include "export/TExportForm.h"
 #include "export/XlsxSpreadsheet.h"
 #include "help/HelpSystem.h"
+#include "link/LoggerLink.h"
 #include "link/SerialPort.h"
 #include "ui/DesktopOpener.h"
 #include "ui/IntervalTimer.h"
@@ -123,7 +123,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
         m_panel->StatusLabel->hide();
     };
 
-    m_link = new LoggerLink(*this);
+    m_link = new LoggerLink(*this, this);
     m_exportForm = new TExportForm(XlsxSpreadsheet::Factory(), this);
     buildMenus();
     buildToolbars();
@@ -504,6 +504,47 @@ void TFMain::ShowStatus(const QString& text, int seconds) {
     m_panel->StatusLabel->show();
     m_statusBarTimer->setInterval(seconds * 1000);
     m_statusBarTimer->setEnabled(true);
+}
+
+// ---------------------------------------------------------------- what the link reports
+
+void TFMain::StatusRead(const DeviceStatus& status) {
+    SetDeviceName(status.DeviceName);
+    SetClockOffset(status.ClockOffset);
+    SetRecordCount(status.RecordCount);
+    SetLoggerVersion(status.LoggerVersion);
+    SetBatteryText(status.BatteryText);
+}
+
+void TFMain::LinkConnected() {
+    setWindowTitle(QStringLiteral("Ombrex V2.4 - ") + m_status.DeviceName);
+    ConnectExecute();
+    RefreshAllChildren();
+}
+
+// The tables were replaced: graphs span all days again, text windows show the new report.
+void TFMain::DataDownloaded() {
+    GotDataExecute();
+    for (TChildGraph* g : GraphWindows())
+        g->SetRange(0, DataUnit::DailyCount() - 1);
+    for (TChildText* t : TextWindows())
+        t->UpdateText();
+    for (QMdiSubWindow* w : m_mdi->subWindowList()) {
+        if (auto* h = qobject_cast<TChildHyetograph*>(w))
+            h->Refresh();
+        else if (auto* q = qobject_cast<TChildQuality*>(w))
+            q->Refresh();
+        else if (auto* s = qobject_cast<TChildStorms*>(w))
+            s->UpdateStorms();
+    }
+}
+
+int TFMain::LastPort() const {
+    return SettingsStore().ReadInteger(K::Settings, K::PortNumber, 1);
+}
+
+void TFMain::RememberPort(int port) {
+    SettingsStore().WriteInteger(K::Settings, K::PortNumber, port);
 }
 
 // ---------------------------------------------------------------- actions

@@ -3,6 +3,7 @@
 #include "app/CommandState.h"
 #include "data/DataFiles.h"
 #include "link/DeviceStatus.h"
+#include "link/LinkHost.h"
 #include "views/ChildHost.h"
 
 #include <QByteArray>
@@ -27,7 +28,7 @@ class TChildText;
 
 // The MDI main window: menus, toolbars, status panel, the command state, the child windows and
 // everything that lives as long as the process.
-class TFMain : public QMainWindow, public ChildHost {
+class TFMain : public QMainWindow, public ChildHost, public LinkHost {
     Q_OBJECT
 public:
     explicit TFMain(QWidget* parent = nullptr);
@@ -50,7 +51,17 @@ public:
     void ChildActivate() override;
     void ChildDeactivate() override;
 
-    void ShowStatus(const QString& text, int seconds);
+    void ShowStatus(const QString& text, int seconds) override;
+
+    // What the logger link reports (LinkHost).
+    void StatusRead(const DeviceStatus& status) override;
+    void NameChosen(const QString& name) override { SetDeviceName(name); }
+    void LinkConnected() override;
+    void LinkDisconnected() override { DisconnectExecute(); }
+    void HoldInput(bool hold) override { SetMainEnabled(!hold); }
+    void DataDownloaded() override;
+    int LastPort() const override;
+    void RememberPort(int port) override;
 
     // Child windows.
     void ApplyDefaultLayout();

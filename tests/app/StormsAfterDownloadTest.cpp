@@ -2,8 +2,8 @@
 // put into the tables, as the other views show it.
 #include "analysis/RainSeries.h"
 #include "analysis/Storms.h"
-#include "app/LoggerLink.h"
 #include "app/TFMain.h"
+#include "link/LoggerLink.h"
 #include "tests/app/LoggerLinkSupport.h"
 #include "tests/sim/SimHarness.h"
 #include "tests/support/ScriptedPrompts.h"
