@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace Analysis {
 
@@ -22,17 +23,55 @@ bool IsMarkerDate(TDateTime t) {
     return t == DataUnit::PowerResetDate || t == DataUnit::SequenceErrorDate;
 }
 
+std::vector<MinuteTips> SortedMinuteTips(const std::vector<RainMinute>& series) {
+    constexpr double earliest = -693593, latest = 2958466; // 0001-01-01 and 10000-01-01
+    std::vector<MinuteTips> rain;
+    rain.reserve(series.size());
+    for (const RainMinute& m : series) {
+        if (!(m.Minute >= earliest && m.Minute < latest))
+            continue;
+        rain.push_back({MinuteNumber(m.Minute), m.Tips, m.BreakBefore});
+    }
+    // Stable, so a break stays with the entry that followed it. Tables are nearly always in
+    // order already.
+    const auto earlier = [](const MinuteTips& a, const MinuteTips& b) {
+        return a.Minute < b.Minute;
+    };
+    if (!std::is_sorted(rain.begin(), rain.end(), earlier))
+        std::stable_sort(rain.begin(), rain.end(), earlier);
+    // Merged in place: the write position never passes the read position.
+    size_t out = 0;
+    bool pendingBreak = false;
+    int64_t sum = 0;
+    for (size_t i = 0; i < rain.size(); ++i) {
+        const MinuteTips t = rain[i];
+        pendingBreak = pendingBreak || t.BreakBefore;
+        if (t.Tips > 0)
+            sum += t.Tips;
+        const bool lastOfMinute = i + 1 == rain.size() || rain[i + 1].Minute != t.Minute;
+        if (!lastOfMinute || sum == 0)
+            continue;
+        rain[out++] = {t.Minute, sum, pendingBreak};
+        pendingBreak = false;
+        sum = 0;
+    }
+    rain.resize(out);
+    return rain;
+}
+
+std::vector<RainMinute> SortedRainMinutes(const std::vector<RainMinute>& series) {
+    const std::vector<MinuteTips> rain = SortedMinuteTips(series);
+    std::vector<RainMinute> out;
+    out.reserve(rain.size());
+    for (const MinuteTips& t : rain) {
+        const int32_t tips =
+            int32_t(std::min<int64_t>(t.Tips, std::numeric_limits<int32_t>::max()));
+        out.push_back({MinuteTime(t.Minute), tips, t.BreakBefore});
+    }
+    return out;
+}
+
 } // namespace Analysis
-
-namespace {
-
-struct Tagged {
-    int64_t minute;
-    int32_t tips;
-    bool breakBefore;
-};
-
-} // namespace
 
 std::vector<RainMinute> RainSeriesFromEvents() {
     return RainSeriesFromEvents(std::vector<bool>());
@@ -40,7 +79,7 @@ std::vector<RainMinute> RainSeriesFromEvents() {
 
 std::vector<RainMinute> RainSeriesFromEvents(const std::vector<bool>& leaveOut) {
     const int32_t n = DataUnit::EventCount();
-    std::vector<Tagged> rain;
+    std::vector<RainMinute> rain;
     rain.reserve(size_t(std::max(n, 0)));
     bool pendingBreak = false;
     for (int32_t i = 0; i < n; ++i) {
@@ -58,23 +97,10 @@ std::vector<RainMinute> RainSeriesFromEvents(const std::vector<bool>& leaveOut) 
         // A break before a left-out record stays pending for the next one.
         if (size_t(i) < leaveOut.size() && leaveOut[size_t(i)])
             continue;
-        rain.push_back({Analysis::MinuteNumber(r.DateTime), r.Count, pendingBreak});
+        rain.push_back({r.DateTime, r.Count, pendingBreak});
         pendingBreak = false;
     }
-    // Stable, so a break stays with the record that followed it in the table.
-    std::stable_sort(rain.begin(), rain.end(),
-                     [](const Tagged& a, const Tagged& b) { return a.minute < b.minute; });
-    std::vector<RainMinute> series;
-    series.reserve(rain.size());
-    for (const Tagged& t : rain) {
-        if (!series.empty() && Analysis::MinuteNumber(series.back().Minute) == t.minute) {
-            series.back().Tips += t.tips;
-            series.back().BreakBefore = series.back().BreakBefore || t.breakBefore;
-        } else {
-            series.push_back({Analysis::MinuteTime(t.minute), t.tips, t.breakBefore});
-        }
-    }
-    return series;
+    return Analysis::SortedRainMinutes(rain);
 }
 
 double MillimetresPerTip() {

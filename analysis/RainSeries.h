@@ -31,6 +31,20 @@ TDateTime MinuteTime(int64_t minute);
 
 bool IsMarkerDate(TDateTime t);
 
+// A series in the form the analysis works on: in time order, one entry per minute (same-minute
+// entries added), only minutes with tips. An entry dropped for having no tips hands its break on
+// to the next minute with rain. Times that are not finite or lie outside the years 1 to 9999
+// (no logger wrote them) are left out.
+std::vector<RainMinute> SortedRainMinutes(const std::vector<RainMinute>& series);
+
+// The same with whole-minute numbers, the form the storm search works on.
+struct MinuteTips {
+    int64_t Minute;
+    int64_t Tips;
+    bool BreakBefore;
+};
+std::vector<MinuteTips> SortedMinuteTips(const std::vector<RainMinute>& series);
+
 } // namespace Analysis
 
 // From DataUnit's event table: rain records without marker dates, in time order, one entry per

@@ -23,6 +23,8 @@ QList<Change> Changes(Action action) {
         return {{C::Print, true}, {C::Copy, true}, {C::SelectAll, true}};
     case Action::ActivateGraph:
         return {{C::Print, true}, {C::Copy, true}, {C::SelectAll, false}};
+    case Action::ActivateStorms:
+        return {{C::Print, true}, {C::Copy, true}, {C::SelectAll, true}};
     }
     return {};
 }

@@ -29,6 +29,7 @@ enum class Action {
     ActivateInfo,
     ActivateText,
     ActivateGraph,
+    ActivateStorms,
 };
 
 struct Change {

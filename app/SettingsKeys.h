@@ -10,6 +10,7 @@ inline constexpr QLatin1StringView LoggerToolbar{"Logger Toolbar"};
 inline constexpr QLatin1StringView WindowToolbar{"Window Toolbar"};
 inline constexpr QLatin1StringView WindowSettings{"Window Settings"};
 inline constexpr QLatin1StringView General{"General"};
+inline constexpr QLatin1StringView Storms{"Storms"};
 
 inline constexpr QLatin1StringView BucketFactor{"Bucket Factor"};
 inline constexpr QLatin1StringView Logger{"Logger"};
@@ -24,4 +25,8 @@ inline constexpr QLatin1StringView ShowHelp{"ShowHelp"};
 
 inline constexpr QLatin1StringView Analysis{"Analysis"};
 inline constexpr QLatin1StringView LeaveOutAcceptedFlags{"Leave Out Accepted Flags"};
+// Storms: minutes without rain that separate two storms, and the energy equation (0 Brown-Foster,
+// 1 McGregor, 2 USLE).
+inline constexpr QLatin1StringView SeparationMinutes{"Separation Minutes"};
+inline constexpr QLatin1StringView EnergyEquation{"Energy Equation"};
 } // namespace SettingsKeys

@@ -4,7 +4,6 @@
 #include "app/ControlBar.h"
 #include "app/DeviceManager.h"
 #include "app/Links.h"
-#include "app/LoggerLink.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "app/StatusPanel.h"
@@ -13,6 +12,7 @@
 #include "export/TExportForm.h"
 #include "export/XlsxSpreadsheet.h"
 #include "help/HelpSystem.h"
+#include "link/LoggerLink.h"
 #include "link/SerialPort.h"
 #include "ui/DesktopOpener.h"
 #include "ui/IntervalTimer.h"
@@ -22,6 +22,7 @@
 #include "views/TChildHyetograph.h"
 #include "views/TChildInfo.h"
 #include "views/TChildQuality.h"
+#include "views/TChildStorms.h"
 #include "views/TChildText.h"
 
 #include <QCloseEvent>
@@ -122,7 +123,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
         m_panel->StatusLabel->hide();
     };
 
-    m_link = new LoggerLink(*this);
+    m_link = new LoggerLink(*this, this);
     m_exportForm = new TExportForm(XlsxSpreadsheet::Factory(), this);
     buildMenus();
     buildToolbars();
@@ -278,6 +279,8 @@ void TFMain::buildMenus() {
        &TFMain::MnuHyetographClick);
     on(addItem(window, "MnuQuality", "&Quality", "Create a Quality window"),
        &TFMain::MnuQualityClick);
+    on(addItem(window, "MnuStorms", "&Storms", "Create a Storms window", "storms"),
+       &TFMain::MnuStormsClick);
     window->addSeparator();
     on(addItem(window, "MnuTile", "&Tile", "Tile windows", "tile"), &TFMain::MnuTileClick);
     on(addItem(window, "MnuCascade", "&Cascade", "Cascade windows", "cascade"),
@@ -325,8 +328,8 @@ void TFMain::buildToolbars() {
                                      "", "MnuHelp", ""});
     m_loggerTools = make("LoggerTools", {"MnuAutoDetect", "MnuDisconnect", "MnuDownload",
                                          "MnuSetClock", "MnuClear", "MnuSetId"});
-    m_windowTools = make("WindowTools", {"MnuInfo", "MnuText", "MnuGraph", "MnuHyetograph",
-                                         "MnuTile", "MnuCascade", "MnuDefaults"});
+    m_windowTools = make("WindowTools", {"MnuInfo", "MnuText", "MnuGraph", "MnuStorms",
+                                         "MnuHyetograph", "MnuTile", "MnuCascade", "MnuDefaults"});
     m_controlBar->place(m_fileTools, 11, 2);
     m_controlBar->place(m_loggerTools, 310, 2);
     m_controlBar->place(m_windowTools, 510, 2);
@@ -503,6 +506,47 @@ void TFMain::ShowStatus(const QString& text, int seconds) {
     m_statusBarTimer->setEnabled(true);
 }
 
+// ---------------------------------------------------------------- what the link reports
+
+void TFMain::StatusRead(const DeviceStatus& status) {
+    SetDeviceName(status.DeviceName);
+    SetClockOffset(status.ClockOffset);
+    SetRecordCount(status.RecordCount);
+    SetLoggerVersion(status.LoggerVersion);
+    SetBatteryText(status.BatteryText);
+}
+
+void TFMain::LinkConnected() {
+    setWindowTitle(QStringLiteral("Ombrex V2.4 - ") + m_status.DeviceName);
+    ConnectExecute();
+    RefreshAllChildren();
+}
+
+// The tables were replaced: graphs span all days again, text windows show the new report.
+void TFMain::DataDownloaded() {
+    GotDataExecute();
+    for (TChildGraph* g : GraphWindows())
+        g->SetRange(0, DataUnit::DailyCount() - 1);
+    for (TChildText* t : TextWindows())
+        t->UpdateText();
+    for (QMdiSubWindow* w : m_mdi->subWindowList()) {
+        if (auto* h = qobject_cast<TChildHyetograph*>(w))
+            h->Refresh();
+        else if (auto* q = qobject_cast<TChildQuality*>(w))
+            q->Refresh();
+        else if (auto* s = qobject_cast<TChildStorms*>(w))
+            s->UpdateStorms();
+    }
+}
+
+int TFMain::LastPort() const {
+    return SettingsStore().ReadInteger(K::Settings, K::PortNumber, 1);
+}
+
+void TFMain::RememberPort(int port) {
+    SettingsStore().WriteInteger(K::Settings, K::PortNumber, port);
+}
+
 // ---------------------------------------------------------------- actions
 
 void TFMain::applyChanges(CommandState::Action action) {
@@ -550,6 +594,8 @@ void TFMain::ChildActivate() {
         applyChanges(CommandState::Action::ActivateText);
     else if (qobject_cast<TChildGraph*>(active) || qobject_cast<TChildHyetograph*>(active))
         applyChanges(CommandState::Action::ActivateGraph);
+    else if (qobject_cast<TChildStorms*>(active))
+        applyChanges(CommandState::Action::ActivateStorms);
 }
 
 // The edit and print commands keep what the last activation set.
@@ -573,6 +619,9 @@ QList<TChildText*> TFMain::TextWindows() const {
 }
 QList<TChildInfo*> TFMain::InfoWindows() const {
     return children<TChildInfo>();
+}
+QList<TChildStorms*> TFMain::StormsWindows() const {
+    return children<TChildStorms>();
 }
 
 QMdiSubWindow* TFMain::ActiveChild() const {
@@ -608,6 +657,10 @@ void TFMain::MnuTextClick() {
 void TFMain::MnuGraphClick() {
     showOrCreate<TChildGraph>();
 }
+void TFMain::MnuStormsClick() {
+    showOrCreate<TChildStorms>();
+}
+
 void TFMain::MnuHyetographClick() {
     showOrCreate<TChildHyetograph>();
 }
@@ -672,6 +725,8 @@ void TFMain::RefreshAllChildren() {
         w->UpdateGraph();
     for (TChildHyetograph* w : children<TChildHyetograph>())
         w->Refresh();
+    for (TChildStorms* w : StormsWindows())
+        w->UpdateStorms();
 }
 
 void TFMain::RefreshDataViews() {
@@ -684,6 +739,8 @@ void TFMain::RefreshDataViews() {
             h->Refresh();
         else if (auto* q = qobject_cast<TChildQuality*>(w))
             q->Refresh();
+        else if (auto* s = qobject_cast<TChildStorms*>(w))
+            s->UpdateStorms();
     }
 }
 
@@ -702,11 +759,15 @@ void TFMain::MnuCopyClick() {
         g->CopyToClipboard();
     else if (auto* h = qobject_cast<TChildHyetograph*>(ActiveChild()))
         h->CopyToClipboard();
+    else if (auto* s = qobject_cast<TChildStorms*>(ActiveChild()))
+        s->CopyToClipboard();
 }
 
 void TFMain::MnuSelectAllClick() {
     if (auto* t = qobject_cast<TChildText*>(ActiveChild()))
         t->SelectAllClick();
+    else if (auto* s = qobject_cast<TChildStorms*>(ActiveChild()))
+        s->SelectAll();
 }
 
 void TFMain::MnuPrintClick() {
@@ -718,6 +779,36 @@ void TFMain::MnuPrintClick() {
         t->DoPrint(Printer());
     else if (auto* h = qobject_cast<TChildHyetograph*>(ActiveChild()))
         h->DoPrint(Printer());
+    else if (auto* s = qobject_cast<TChildStorms*>(ActiveChild()))
+        s->DoPrint(Printer());
+}
+
+// ---------------------------------------------------------------- storm analysis options
+
+Analysis::StormOptions TFMain::StormOptions() const {
+    Analysis::StormOptions o;
+    SettingsStore store;
+    o.SeparationMinutes = std::clamp(
+        readOr([&] { return store.ReadInteger(K::Storms, K::SeparationMinutes, 360); }, 360), 0,
+        10080);
+    o.Energy = Analysis::EnergyEquation(std::clamp(
+        readOr([&] { return store.ReadInteger(K::Storms, K::EnergyEquation, 0); }, 0), 0, 2));
+    return o;
+}
+
+void TFMain::SetStormOptions(const Analysis::StormOptions& options) {
+    Prompts::Guarded([&] {
+        SettingsStore store;
+        store.WriteInteger(K::Storms, K::SeparationMinutes, options.SeparationMinutes);
+        store.WriteInteger(K::Storms, K::EnergyEquation, int(options.Energy));
+    });
+}
+
+// The caption names the data set: "Ombrex V2.4 - <file or logger>".
+QString TFMain::DataSetName() const {
+    const QString title = windowTitle();
+    const qsizetype dash = title.indexOf(QStringLiteral(" - "));
+    return dash < 0 ? m_status.DeviceName : title.mid(dash + 3);
 }
 
 // ---------------------------------------------------------------- help, about, system
@@ -757,6 +848,7 @@ void TFMain::MnuAutoDetectClick() {
 
 // The dialog runs its report itself; its result is not needed here.
 void TFMain::MnuExportClick() {
+    m_exportForm->setStormOptions(StormOptions());
     m_exportForm->exec();
 }
 

@@ -3,6 +3,7 @@
 #include "app/CommandState.h"
 #include "data/DataFiles.h"
 #include "link/DeviceStatus.h"
+#include "link/LinkHost.h"
 #include "views/ChildHost.h"
 
 #include <QByteArray>
@@ -22,11 +23,12 @@ class QPrinter;
 class QToolBar;
 class StatusPanel;
 class TChildInfo;
+class TChildStorms;
 class TChildText;
 
 // The MDI main window: menus, toolbars, status panel, the command state, the child windows and
 // everything that lives as long as the process.
-class TFMain : public QMainWindow, public ChildHost {
+class TFMain : public QMainWindow, public ChildHost, public LinkHost {
     Q_OBJECT
 public:
     explicit TFMain(QWidget* parent = nullptr);
@@ -49,7 +51,17 @@ public:
     void ChildActivate() override;
     void ChildDeactivate() override;
 
-    void ShowStatus(const QString& text, int seconds);
+    void ShowStatus(const QString& text, int seconds) override;
+
+    // What the logger link reports (LinkHost).
+    void StatusRead(const DeviceStatus& status) override;
+    void NameChosen(const QString& name) override { SetDeviceName(name); }
+    void LinkConnected() override;
+    void LinkDisconnected() override { DisconnectExecute(); }
+    void HoldInput(bool hold) override { SetMainEnabled(!hold); }
+    void DataDownloaded() override;
+    int LastPort() const override;
+    void RememberPort(int port) override;
 
     // Child windows.
     void ApplyDefaultLayout();
@@ -60,12 +72,16 @@ public:
     QList<TChildGraph*> GraphWindows() const override;
     QList<TChildText*> TextWindows() const;
     QList<TChildInfo*> InfoWindows() const;
+    QList<TChildStorms*> StormsWindows() const;
     TChildGraph* CreateGraphWindow() override;
     QMdiSubWindow* ActiveChild() const override;
     int32_t GraphFirstDay() const override { return m_graphFirstDay; }
     int32_t GraphLastDay() const override { return m_graphLastDay; }
     void SetGraphRange(int32_t first, int32_t last) override;
     QPrinter* Printer() override;
+    Analysis::StormOptions StormOptions() const override;
+    void SetStormOptions(const Analysis::StormOptions& options) override;
+    QString DataSetName() const override;
 
     // Commands.
     void MnuInfoClick();
@@ -74,6 +90,7 @@ public:
     void MnuHyetographClick();
     void MnuQualityClick();
     void MnuLeaveOutFlagsClick();
+    void MnuStormsClick();
     void MnuTileClick();
     void MnuCascadeClick();
     void MnuCopyClick() override;

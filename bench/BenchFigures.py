@@ -61,6 +61,8 @@ def figures(runs):
     to_csv = find(runs, "BM_IntervalCsv_PandasToCsv")
     hyetograph = find(runs, "BM_Hyetograph_OneYearOneMinute")
     flags = find(runs, "BM_QualityFlags_TenYears")
+    storms = find(runs, "BM_FindStorms_TenYears")
+    storms_pandas = find(runs, "BM_FindStorms_TenYears_Pandas")
     cpu = counter(download, "program_cpu_s")
     line = counter(download, "line_time_115200_s")
     peak_mb = counter(peak, "peak_MB")
@@ -93,6 +95,11 @@ def figures(runs):
          "100.0 ms", seconds(hyetograph), 0.1, 1.0, "<= 1"),
         ("Quality flags over ten years of records", ms(seconds(flags)), "limit", "200.0 ms",
          seconds(flags), 0.2, 1.0, "<= 1"),
+        ("6 Storms, 11 intensities, erosivity: ten years", ms(seconds(storms)),
+         "pandas rolling sums, same results", ms(seconds(storms_pandas)), seconds(storms),
+         seconds(storms_pandas), 0.1, "<= 0.1"),
+        ("6 Storms, 11 intensities, erosivity: ten years", ms(seconds(storms)), "limit",
+         "200.0 ms", seconds(storms), 0.2, 1.0, "<= 1"),
     ]
 
 
@@ -132,6 +139,8 @@ def others(runs):
     time_row("record CSV, ten years of records", "BM_RecordCsv_TenYears")
     time_row("hyetograph of a year with one-minute bars, decimated",
              "BM_Hyetograph_OneYearOneMinuteBars", ("bars", "bars"))
+    time_row("storms and summaries from the tables, ten years", "BM_StormsFromTables_TenYears",
+             ("events", "records"))
     return rows
 
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/Storms.h"
 #include "data/Date_unit.h"
 #include "export/SpreadsheetApplication.h"
 
@@ -23,3 +24,8 @@ void ExportByDay(const ReportContext& context);
 void ExportEvents(const ReportContext& context);
 void ExportByMinute(const ReportContext& context);
 void ExportByInterval(const ReportContext& context, int32_t minutes);
+
+// The storm analysis on the same template: storms that start in the range, and the months (then
+// the years) that the range touches.
+void ExportStorms(const ReportContext& context, const Analysis::StormOptions& options);
+void ExportMonthlySummary(const ReportContext& context, const Analysis::StormOptions& options);

@@ -30,7 +30,10 @@ const QString MinuteQuestion = QStringLiteral(
 
 constexpr int32_t IntervalMinutes[] = {5, 10, 15, 20, 30, 60};
 
-enum Format { ByDay, ByMinute, ByInterval, Events };
+enum Format { ByDay, ByMinute, ByInterval, Events, Storms, MonthlySummary };
+constexpr int kFormats = 6;
+// Height the two storm formats add to the format group.
+constexpr int kStormRows = 34;
 
 QDate DateOf(TDateTime t) {
     const TDateParts p = DecodeDateTime(t);
@@ -62,16 +65,19 @@ TExportForm::TExportForm(SpreadsheetFactory spreadsheet, QWidget* parent)
     setObjectName(QStringLiteral("ExportForm"));
     setWindowTitle(QStringLiteral("Export"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    setFixedSize(562, 324);
+    setFixedSize(562, 324 + kStormRows);
 
     DayMinSelect = new QGroupBox(QStringLiteral("Export Format"), this);
     DayMinSelect->setObjectName(QStringLiteral("DayMinSelect"));
-    DayMinSelect->setGeometry(24, 8, 249, 89);
+    DayMinSelect->setGeometry(24, 8, 249, 89 + kStormRows);
     m_formats = new QButtonGroup(this);
-    const QString formats[] = {QStringLiteral("Report by Day"), QStringLiteral("Report by Minute"),
+    const QString formats[] = {QStringLiteral("Report by Day"),
+                               QStringLiteral("Report by Minute"),
                                QStringLiteral("Report by Interval"),
-                               QStringLiteral("Report Events")};
-    for (int i = 0; i < 4; ++i) {
+                               QStringLiteral("Report Events"),
+                               QStringLiteral("Storms"),
+                               QStringLiteral("Monthly Summary")};
+    for (int i = 0; i < kFormats; ++i) {
         auto* item = new QRadioButton(formats[i], DayMinSelect);
         item->setObjectName(QStringLiteral("DayMinSelectItem%1").arg(i));
         item->setGeometry(8, 16 + i * 17, 233, 17);
@@ -81,7 +87,7 @@ TExportForm::TExportForm(SpreadsheetFactory spreadsheet, QWidget* parent)
 
     Interval = new QGroupBox(QStringLiteral("Interval"), this);
     Interval->setObjectName(QStringLiteral("Interval"));
-    Interval->setGeometry(24, 104, 249, 49);
+    Interval->setGeometry(24, 104 + kStormRows, 249, 49);
     IntervalSelect = new QComboBox(Interval);
     IntervalSelect->setObjectName(QStringLiteral("IntervalSelect"));
     IntervalSelect->setGeometry(8, 16, 145, 21);
@@ -92,7 +98,7 @@ TExportForm::TExportForm(SpreadsheetFactory spreadsheet, QWidget* parent)
 
     GroupBox1 = new QGroupBox(QStringLiteral("Range"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setGeometry(24, 160, 249, 113);
+    GroupBox1->setGeometry(24, 160 + kStormRows, 249, 113);
     Label1 = new QLabel(QStringLiteral("From"), GroupBox1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->move(8, 24);
@@ -126,10 +132,10 @@ TExportForm::TExportForm(SpreadsheetFactory spreadsheet, QWidget* parent)
 
     CancelBtn = new QPushButton(QStringLiteral("&Cancel"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(112, 280, 75, 25);
+    CancelBtn->setGeometry(112, 280 + kStormRows, 75, 25);
     ExportBtn = new QPushButton(QStringLiteral("E&xport"), this);
     ExportBtn->setObjectName(QStringLiteral("ExportBtn"));
-    ExportBtn->setGeometry(200, 280, 75, 25);
+    ExportBtn->setGeometry(200, 280 + kStormRows, 75, 25);
     // Neither button answers Enter.
     for (auto* button : {CancelBtn, ExportBtn}) {
         button->setAutoDefault(false);
@@ -139,7 +145,7 @@ TExportForm::TExportForm(SpreadsheetFactory spreadsheet, QWidget* parent)
     // Beside the spreadsheet reports: the record for other tools, over the same range.
     m_dataFormats =
         new DataFormatsPanel([this] { return std::pair(m_rangeFrom, m_rangeTo); }, this);
-    m_dataFormats->setGeometry(289, 8, 249, 265);
+    m_dataFormats->setGeometry(289, 8, 249, 265 + kStormRows);
     connect(m_dataFormats, &DataFormatsPanel::exported, this, &QDialog::accept);
 
     setTabOrder(CancelBtn, ExportBtn);
@@ -213,8 +219,8 @@ void TExportForm::keyPressEvent(QKeyEvent* event) {
 
 void TExportForm::DayMinSelectClick() {
     const int index = m_formats->checkedId();
-    StartTimePicker->setEnabled(index != ByDay);
-    EndTimePicker->setEnabled(index != ByDay);
+    StartTimePicker->setEnabled(index != ByDay && index != MonthlySummary);
+    EndTimePicker->setEnabled(index != ByDay && index != MonthlySummary);
     IntervalSelect->setEnabled(index == ByInterval);
 }
 
@@ -251,6 +257,12 @@ void TExportForm::ExportBtnClick() {
             break;
         case Events:
             ExportEvents(context);
+            break;
+        case Storms:
+            ExportStorms(context, m_stormOptions);
+            break;
+        case MonthlySummary:
+            ExportMonthlySummary(context, m_stormOptions);
             break;
         }
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/Storms.h"
 #include "data/Date_unit.h"
 #include "export/SpreadsheetApplication.h"
 
@@ -32,6 +33,8 @@ public:
     void setTemplatePath(const QString& path) { m_templatePath = path; }
     // The "Data formats" group, told by the main window about an opened station and its flags.
     DataFormatsPanel* DataFormats() const { return m_dataFormats; }
+    // The options the storm reports analyse with (the Storms window's).
+    void setStormOptions(const Analysis::StormOptions& options) { m_stormOptions = options; }
 
     void FormActivate();
 
@@ -52,6 +55,7 @@ private:
 
     SpreadsheetFactory m_spreadsheet;
     QString m_templatePath;
+    Analysis::StormOptions m_stormOptions;
     TDateTime m_rangeFrom = 0;
     TDateTime m_rangeTo = 0;
 

@@ -76,6 +76,24 @@ seeds = {
 }
 seeds["download_crc_fuzz"] = seeds["download_fuzz"]
 
+
+def storms(separation, equation, exponent, entries):
+    """Options, then (minute offset, count, flags) entries as storms_fuzz reads them."""
+    out = bytes([(separation + 1000) & 0xFF, (separation + 1000) >> 8, equation, exponent])
+    for minute, count, flags in entries:
+        out += (minute + 0x800000).to_bytes(3, "little") + bytes([count, flags])
+    return out
+
+
+seeds["storms_fuzz"] = {
+    # 30 minutes of one tip at 1 mm, then a storm after 361 dry minutes
+    "example": storms(360, 0, 128, [(m, 1, 0) for m in range(30)] + [(390, 2, 0)]),
+    # out of order, one minute twice, a break, a half-minute time, a zero count
+    "mixed": storms(60, 1, 100, [(500, 3, 0), (0, 1, 0), (0, 255, 2), (61, 0, 0), (62, 4, 1),
+                                 (-1440, 7, 0)]),
+    "usle_huge": storms(0, 2, 250, [(m * 7, 200, 0) for m in range(40)]),
+}
+
 for target, files in seeds.items():
     folder = corpus / target
     shutil.rmtree(folder, ignore_errors=True)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/Storms.h"
 #include "link/DeviceStatus.h"
 
 #include <QList>
@@ -34,4 +35,10 @@ public:
     virtual void MnuPrintClick() = 0;
     virtual void MnuCopyClick() = 0;
     virtual QPrinter* Printer() = 0;
+
+    // The storm analysis options, kept in the settings store.
+    virtual Analysis::StormOptions StormOptions() const { return {}; }
+    virtual void SetStormOptions(const Analysis::StormOptions&) {}
+    // What the tables hold, as the caption names it (a file, a logger).
+    virtual QString DataSetName() const { return Status().DeviceName; }
 };

@@ -1,10 +1,10 @@
 // A full 2 MB logger memory downloaded through the main window from the virtual logger at full
 // speed, in both record formats: the program's own CPU time set against the time the same bytes
 // take on a 115200-baud line (the physical limit of a download).
-#include "app/LoggerLink.h"
 #include "app/TFMain.h"
 #include "bench/app/MainWindowSession.h"
 #include "data/DataUnit.h"
+#include "link/LoggerLink.h"
 
 #include <QAction>
 #include <QApplication>

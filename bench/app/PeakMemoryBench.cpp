@@ -1,10 +1,10 @@
 // Peak memory of the program with a full 2 MB logger memory downloaded from the virtual logger
 // and all three views open: the device information, the event report of every record and the
 // graph of every day, each painted offscreen. Its own process, so the peak is the program's.
-#include "app/LoggerLink.h"
 #include "app/TFMain.h"
 #include "bench/app/MainWindowSession.h"
 #include "data/DataUnit.h"
+#include "link/LoggerLink.h"
 #include "views/TChildGraph.h"
 #include "views/TChildInfo.h"
 #include "views/TChildText.h"

@@ -1,8 +1,8 @@
 // Faults of the logger and its line, end to end against the virtual logger: what the user is
 // told, that the window is usable afterwards, and that nothing that arrived is lost.
 #include "app/DeviceManager.h"
-#include "app/LoggerLink.h"
 #include "app/StatusPanel.h"
+#include "link/LoggerLink.h"
 #include "link/ModemLines.h"
 #include "link/PacketMatcher.h"
 #include "link/SerialPort.h"

@@ -1,6 +1,6 @@
 // The logger conversations end to end: the main window against the virtual logger on a
 // pseudo-terminal, with the link's real timings.
-#include "app/LoggerLink.h"
+#include "link/LoggerLink.h"
 #include "app/SettingsStore.h"
 #include "app/StatusPanel.h"
 #include "app/TFMain.h"

@@ -80,7 +80,9 @@ protected:
 
 TEST_F(ExportForm, LaysOutTheControls) {
     EXPECT_EQ(form.windowTitle(), "Export");
-    EXPECT_EQ(form.size(), QSize(562, 324));
+    // The two storm formats add two rows to the format group; all below moves down by them.
+    constexpr int storms = 34;
+    EXPECT_EQ(form.size(), QSize(562, 324 + storms));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowSystemMenuHint));
@@ -89,11 +91,13 @@ TEST_F(ExportForm, LaysOutTheControls) {
         QRect rect;
     };
     for (const Place& p :
-         {Place{"DayMinSelect", {24, 8, 249, 89}}, Place{"Interval", {24, 104, 249, 49}},
-          Place{"GroupBox1", {24, 160, 249, 113}}, Place{"StartDatePicker", {8, 40, 97, 21}},
-          Place{"EndDatePicker", {136, 40, 97, 21}}, Place{"StartTimePicker", {8, 72, 97, 25}},
-          Place{"EndTimePicker", {136, 72, 97, 25}}, Place{"CancelBtn", {112, 280, 75, 25}},
-          Place{"ExportBtn", {200, 280, 75, 25}}})
+         {Place{"DayMinSelect", {24, 8, 249, 89 + storms}},
+          Place{"Interval", {24, 104 + storms, 249, 49}},
+          Place{"GroupBox1", {24, 160 + storms, 249, 113}},
+          Place{"StartDatePicker", {8, 40, 97, 21}}, Place{"EndDatePicker", {136, 40, 97, 21}},
+          Place{"StartTimePicker", {8, 72, 97, 25}}, Place{"EndTimePicker", {136, 72, 97, 25}},
+          Place{"CancelBtn", {112, 280 + storms, 75, 25}},
+          Place{"ExportBtn", {200, 280 + storms, 75, 25}}})
         EXPECT_EQ(child<QWidget>(p.name)->geometry(), p.rect) << p.name;
     EXPECT_EQ(child<QGroupBox>("DayMinSelect")->title(), "Export Format");
     EXPECT_EQ(child<QLabel>("Label1")->text(), "From");
@@ -103,10 +107,10 @@ TEST_F(ExportForm, LaysOutTheControls) {
     EXPECT_EQ(child<QDateEdit>("StartDatePicker")->displayFormat(), "MM/dd/yy");
     EXPECT_EQ(child<QTimeEdit>("EndTimePicker")->displayFormat(), "hh:mm AP");
     QStringList items;
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 6; ++i)
         items << format(i)->text();
     EXPECT_EQ(items, (QStringList{"Report by Day", "Report by Minute", "Report by Interval",
-                                  "Report Events"}));
+                                  "Report Events", "Storms", "Monthly Summary"}));
     auto* interval = child<QComboBox>("IntervalSelect");
     EXPECT_FALSE(interval->isEditable());
     EXPECT_EQ(interval->count(), 6);
@@ -330,3 +334,25 @@ TEST_F(ExportForm, EnterAndEscapeDoNothing) {
 }
 
 } // namespace
+
+TEST_F(ExportForm, StormFormatsAnalyseWithTheGivenOptions) {
+    open();
+    format(4)->click();
+    EXPECT_TRUE(child<QTimeEdit>("StartTimePicker")->isEnabled());
+    // Three dry minutes separate: 08:00 and 08:05 are storms of their own.
+    form.setStormOptions({3, Analysis::EnergyEquation::Usle});
+    clickExport();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(sheet.row(6), (QStringList{"Start", "End", "Duration (min)"}));
+    ASSERT_EQ(sheet.rows().size(), 3);
+    EXPECT_EQ(sheet.rows()[0], "03/01/09 08:00|03/01/09 08:00|1");
+
+    sheet.cells.clear();
+    open();
+    format(5)->click();
+    EXPECT_FALSE(child<QTimeEdit>("StartTimePicker")->isEnabled());
+    clickExport();
+    EXPECT_EQ(sheet.row(6), (QStringList{"Year", "Month", "Depth (in)"}));
+    ASSERT_GE(sheet.rows().size(), 1);
+    EXPECT_EQ(sheet.rows()[0], "int 2009|int 3|0.030");
+}

@@ -32,6 +32,3 @@ int RunStations(const QStringList&) {
 int RunAdd(const QStringList&) {
     return NotYet("add");
 }
-int RunStorms(const QStringList&) {
-    return NotYet("storms");
-}

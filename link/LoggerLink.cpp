@@ -1,10 +1,8 @@
-#include "app/LoggerLink.h"
+#include "link/LoggerLink.h"
 
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
-#include "app/TFMain.h"
 #include "data/CaptureStream.h"
 #include "data/DataUnit.h"
+#include "link/LinkHost.h"
 #include "link/PacketMatcher.h"
 #include "link/PauseTicks.h"
 #include "link/PortAccess.h"
@@ -19,14 +17,10 @@
 #include "ui/IntervalTimer.h"
 #include "ui/OmbrexError.h"
 #include "ui/Prompts.h"
-#include "views/TChildGraph.h"
-#include "views/TChildText.h"
 
 #include <QLineEdit>
 #include <QSaveFile>
 #include <QTimer>
-
-namespace K = SettingsKeys;
 
 namespace {
 
@@ -52,7 +46,8 @@ const QString kWatchdogText = QStringLiteral(
 
 } // namespace
 
-LoggerLink::LoggerLink(TFMain& main) : QObject(&main), m_main(main) {
+LoggerLink::LoggerLink(LinkHost& host, QWidget* window)
+    : QObject(window), m_host(host), m_window(window) {
     m_port = std::make_unique<SerialPort>();
     m_port->setInSize(4096);
     m_port->setOutSize(4096);
@@ -85,7 +80,7 @@ LoggerLink::LoggerLink(TFMain& main) : QObject(&main), m_main(main) {
     m_dlTimer = new IntervalTimer(8000, this);
     m_dlTimer->onTimer = [this] { DLtimerTimer(); };
 
-    m_erase = new TFormErase(&m_main);
+    m_erase = new TFormErase(m_window);
     m_erase->onTimeUp = [this] { Prompts::Guarded([this] { EraseTimeUp(); }); };
 }
 
@@ -135,8 +130,8 @@ void LoggerLink::linkLost() {
     if (m_erase->isVisible())
         m_erase->Finish();
     closeConnectDialog();
-    m_main.DisconnectExecute();
-    m_main.SetMainEnabled(true);
+    m_host.LinkDisconnected();
+    m_host.HoldInput(false);
 }
 
 // ---------------------------------------------------------------- discovery
@@ -172,12 +167,12 @@ void LoggerLink::closeConnectDialog() {
 void LoggerLink::StartAutoDetect() {
     ClosePort();
     closeConnectDialog();
-    m_connect = new TFConnect(&m_main);
+    m_connect = new TFConnect(m_window);
     m_connect->onCancel = [this] { ConnectCancel(); };
     m_connect->show();
-    m_main.SetMainEnabled(false);
+    m_host.HoldInput(true);
 
-    const int stored = SettingsStore().ReadInteger(K::Settings, K::PortNumber, 1);
+    const int stored = m_host.LastPort();
     m_port->setComNumber(static_cast<quint16>(std::clamp(stored, 0, 65535)));
     if (PortAvailable(stored))
         openPort(stored);
@@ -198,13 +193,13 @@ void LoggerLink::StartAutoDetect() {
             Prompts::ShowMessage(QStringLiteral("No Available serial ports!"));
         else
             Prompts::ShowError(denied);
-        m_main.SetMainEnabled(true);
+        m_host.HoldInput(false);
     }
 }
 
 void LoggerLink::StartManualConnect() {
     ClosePort();
-    m_main.DisconnectExecute();
+    m_host.LinkDisconnected();
     m_port->setComNumber(0);
     m_port->setTag(2);
     try {
@@ -219,10 +214,10 @@ void LoggerLink::StartManualConnect() {
     if (m_port->ComNumber() == 0 || !m_port->Open())
         return;
     closeConnectDialog();
-    m_connect = new TFConnect(&m_main);
+    m_connect = new TFConnect(m_window);
     m_connect->onCancel = [this] { ConnectCancel(); };
     m_connect->show();
-    m_main.SetMainEnabled(false);
+    m_host.HoldInput(true);
     m_connect->ShowScanningPort(m_port->ComNumber());
     m_pingRetries = 0;
     SendPing();
@@ -256,14 +251,14 @@ void LoggerLink::PingTimerTimer() {
         m_pingRetries = 0;
         SendPing();
     } else {
-        m_main.SetMainEnabled(true);
+        m_host.HoldInput(false);
         closeConnectDialog();
         Prompts::ShowError(QStringLiteral("No devices were found!"));
     }
 }
 
 void LoggerLink::DetectPingPacketStringPacket() {
-    m_main.SetMainEnabled(true);
+    m_host.HoldInput(false);
     m_pingTimer->setEnabled(false);
     m_detectPing->setEnabled(false);
     arm(*m_q);
@@ -273,24 +268,15 @@ void LoggerLink::DetectPingPacketStringPacket() {
 void LoggerLink::QPacketStringPacket(const QByteArray& reply) {
     if (m_erase->isVisible())
         m_erase->Finish();
-    m_main.SetMainEnabled(true);
+    m_host.HoldInput(false);
 
-    DeviceStatus status = m_main.Status();
+    DeviceStatus status = m_host.Status();
     const StatusReplyResult result = ParseStatusReply(reply, status, NowDateTime());
-    m_main.SetDeviceName(status.DeviceName);
-    m_main.SetClockOffset(status.ClockOffset);
-    m_main.SetRecordCount(status.RecordCount);
-    m_main.SetLoggerVersion(status.LoggerVersion);
-    m_main.SetBatteryText(status.BatteryText);
+    m_host.StatusRead(status);
     if (result.versionReached)
-        Prompts::Guarded([this] {
-            SettingsStore().WriteInteger(K::Settings, K::PortNumber, m_port->ComNumber());
-        });
-    if (result.complete) {
-        m_main.setWindowTitle(QStringLiteral("Ombrex V2.4 - ") + status.DeviceName);
-        m_main.ConnectExecute();
-        m_main.RefreshAllChildren();
-    }
+        Prompts::Guarded([this] { m_host.RememberPort(m_port->ComNumber()); });
+    if (result.complete)
+        m_host.LinkConnected();
     closeConnectDialog();
     m_clockChain = false;
     if (m_clearPending)
@@ -301,10 +287,10 @@ void LoggerLink::QPacketTimeout() {
     m_clockChain = false;
     m_clearPending = false;
     closeConnectDialog();
-    m_main.SetMainEnabled(true);
+    m_host.HoldInput(false);
     m_q->setEnabled(false);
     ClosePort();
-    m_main.DisconnectExecute();
+    m_host.LinkDisconnected();
     Prompts::ShowMessage(QStringLiteral("The unit is not responding correctly"));
 }
 
@@ -312,7 +298,7 @@ void LoggerLink::QPacketTimeout() {
 // next scan's port and take that port's first bytes for a status reply.
 void LoggerLink::ConnectCancel() {
     ClosePort();
-    m_main.SetMainEnabled(true);
+    m_host.HoldInput(false);
     m_pingTimer->setEnabled(false);
     m_detectPing->setEnabled(false);
     m_q->setEnabled(false);
@@ -341,8 +327,8 @@ void LoggerLink::ComPortDeviceLost() {
 
 void LoggerLink::startSetClock() {
     m_clockChain = true;
-    m_main.SetMainEnabled(false);
-    m_main.ShowStatus(QStringLiteral("Setting clock..."), 0);
+    m_host.HoldInput(true);
+    m_host.ShowStatus(QStringLiteral("Setting clock..."), 0);
     send(':');
     PauseTicks(5);
     send('k');
@@ -359,7 +345,7 @@ void LoggerLink::MnuSetClockClick() {
 void LoggerLink::KPacketStringPacket() {
     send(':');
     PauseTicks(10);
-    m_main.ShowStatus(QStringLiteral("Clock Set"), 2);
+    m_host.ShowStatus(QStringLiteral("Clock Set"), 2);
     PauseTicks(10);
     arm(*m_q);
     send('Q');
@@ -367,38 +353,38 @@ void LoggerLink::KPacketStringPacket() {
 
 void LoggerLink::KPacketTimeout() {
     m_clockChain = false;
-    m_main.SetMainEnabled(true);
-    m_main.ShowStatus(QStringLiteral("Error setting clock!"), 3);
+    m_host.HoldInput(false);
+    m_host.ShowStatus(QStringLiteral("Error setting clock!"), 3);
     if (m_clearPending)
         startClear();
 }
 
 void LoggerLink::MnuSetIdClick() {
-    auto* dialog = new TFName(&m_main, m_main.Status().DeviceName);
+    auto* dialog = new TFName(m_window, m_host.Status().DeviceName);
     dialog->onOk = [this](const QString& name) {
         // The exchange starts once the dialog's own click handling has finished.
         QTimer::singleShot(0, this, [this] { Prompts::Guarded([this] { SetNameMessage(); }); });
-        m_main.SetDeviceName(name);
-        m_main.SetMainEnabled(true);
+        m_host.NameChosen(name);
+        m_host.HoldInput(false);
     };
-    dialog->onCancel = [this] { m_main.SetMainEnabled(true); };
-    m_main.SetMainEnabled(false);
+    dialog->onCancel = [this] { m_host.HoldInput(false); };
+    m_host.HoldInput(true);
     dialog->show();
     dialog->Edit1->setFocus();
 }
 
 void LoggerLink::SetNameMessage() {
-    m_main.SetMainEnabled(false);
-    m_main.ShowStatus(QStringLiteral("Setting Name..."), 0);
+    m_host.HoldInput(true);
+    m_host.ShowStatus(QStringLiteral("Setting Name..."), 0);
     send(':');
     PauseTicks(10);
     send('m');
     PauseTicks(10);
-    send(m_main.Status().DeviceName.toLatin1() + "\r\n");
+    send(m_host.Status().DeviceName.toLatin1() + "\r\n");
     PauseTicks(15);
     send(':');
     PauseTicks(10);
-    m_main.ShowStatus(QStringLiteral("Name Set"), 2);
+    m_host.ShowStatus(QStringLiteral("Name Set"), 2);
     m_port->FlushInput();
     arm(*m_q);
     send('Q');
@@ -411,7 +397,7 @@ void LoggerLink::MnuClearClick() {
     // The logger takes one command at a time: a "c" sent while it still answers the clock
     // setting would be lost. The clearing starts once the clock's status reply is in.
     if (m_clockChain) {
-        m_main.SetMainEnabled(false);
+        m_host.HoldInput(true);
         m_clearPending = true;
         return;
     }
@@ -420,8 +406,8 @@ void LoggerLink::MnuClearClick() {
 
 void LoggerLink::startClear() {
     m_clearPending = false;
-    m_main.SetMainEnabled(false);
-    m_main.ShowStatus(QStringLiteral("Clearing memory..."), 0);
+    m_host.HoldInput(true);
+    m_host.ShowStatus(QStringLiteral("Clearing memory..."), 0);
     send(':');
     PauseTicks(10);
     arm(*m_c);
@@ -431,10 +417,10 @@ void LoggerLink::startClear() {
 
 // Also a late answer, after the erase window's 31 seconds: the chain goes on as usual.
 void LoggerLink::CPacketStringPacket() {
-    m_main.SetMainEnabled(false);
+    m_host.HoldInput(true);
     send(':');
     PauseTicks(10);
-    m_main.ShowStatus(QStringLiteral("Memory cleared"), 2);
+    m_host.ShowStatus(QStringLiteral("Memory cleared"), 2);
     m_port->FlushInput();
     arm(*m_q);
     send('Q');
@@ -443,26 +429,26 @@ void LoggerLink::CPacketStringPacket() {
 // The erase window has run its time; the logger may still be clearing. CPacket stays armed: a
 // late answer is handled as any other, and only a lost link disarms it.
 void LoggerLink::EraseTimeUp() {
-    m_main.SetMainEnabled(true);
+    m_host.HoldInput(false);
 }
 
 void LoggerLink::CPacketTimeout() {
-    m_main.SetMainEnabled(true);
+    m_host.HoldInput(false);
     Prompts::ShowMessage(QStringLiteral("Error clearing memory!"));
-    m_main.ShowStatus(QStringLiteral("Error, memory not cleared"), 2);
+    m_host.ShowStatus(QStringLiteral("Error, memory not cleared"), 2);
 }
 
 // ---------------------------------------------------------------- download
 
 void LoggerLink::MnuDownloadClick() {
-    m_main.SetMainEnabled(false);
+    m_host.HoldInput(true);
     endDownloadDialog();
-    m_dlForm = new TDLForm(&m_main, m_main.Status().RecordCount);
+    m_dlForm = new TDLForm(m_window, m_host.Status().RecordCount);
     m_dlForm->onAbort = [this] { Prompts::Guarded([this] { AbortButtonClick(); }); };
     m_dlForm->show();
     send(':');
     PauseTicks(10);
-    m_main.ShowStatus(QStringLiteral("Downloading..."), 0);
+    m_host.ShowStatus(QStringLiteral("Downloading..."), 0);
     m_port->FlushInput();
     m_lineIndex = 1;
     DataUnit::ClearTables();
@@ -470,7 +456,7 @@ void LoggerLink::MnuDownloadClick() {
     CaptureStream::Create();
     PauseTicks(10);
     arm(*m_o);
-    send(DownloadCommand(m_main.Status().LoggerVersion));
+    send(DownloadCommand(m_host.Status().LoggerVersion));
     m_dlTimer->setEnabled(true);
 }
 
@@ -541,17 +527,14 @@ void LoggerLink::endDownload() {
         Prompts::ShowError(QStringLiteral("CRC Error!\rThe downloaded data's checksum failed.\r"
                                           "The integrity of the data can not be guarenteed.\r"
                                           "Try downloading again."));
-    DataUnit::ParseDownload(m_main.Status().LoggerVersion);
-    m_main.GotDataExecute();
-    m_main.SetMainEnabled(true);
+    DataUnit::ParseDownload(m_host.Status().LoggerVersion);
+    // The host hears of the data once both tables are whole.
     DataUnit::BuildDailyTable(DataUnit::StartTime());
-    for (TChildGraph* g : m_main.GraphWindows())
-        g->SetRange(0, DataUnit::DailyCount() - 1);
-    for (TChildText* t : m_main.TextWindows())
-        t->UpdateText();
+    m_host.HoldInput(false);
+    m_host.DataDownloaded();
     endDownloadDialog();
     m_downloadActive = false;
-    m_main.ShowStatus(QStringLiteral("Download complete"), 2);
+    m_host.ShowStatus(QStringLiteral("Download complete"), 2);
 }
 
 void LoggerLink::AbortButtonClick() {
@@ -559,8 +542,8 @@ void LoggerLink::AbortButtonClick() {
     m_dlTimer->setEnabled(false);
     saveCapture();
     CaptureStream::Release();
-    m_main.SetMainEnabled(true);
-    m_main.ShowStatus(QStringLiteral("Download Error!"), 2);
+    m_host.HoldInput(false);
+    m_host.ShowStatus(QStringLiteral("Download Error!"), 2);
     m_downloadActive = false;
     endDownloadDialog();
 }

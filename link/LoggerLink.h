@@ -10,19 +10,21 @@
 #include <memory>
 
 class IntervalTimer;
+class LinkHost;
 class PacketMatcher;
+class QWidget;
 class SerialPort;
-class TFMain;
 class TFormErase;
 
 // The conversations with the logger: discovery and connection, the maintenance commands and the
 // download. Each runs as a chain of events: a command sends its bytes, arms the matcher for the
-// reply and returns; the reply's handler sends the next bytes. The main window takes no input
-// while a chain waits for the logger.
+// reply and returns; the reply's handler sends the next bytes. The host takes no input while a
+// chain waits for the logger.
 class LoggerLink : public QObject {
     Q_OBJECT
 public:
-    explicit LoggerLink(TFMain& main);
+    // The dialogs belong to `window`, which also owns the link.
+    LoggerLink(LinkHost& host, QWidget* window);
     ~LoggerLink() override;
 
     SerialPort& ComPort() { return *m_port; }
@@ -89,7 +91,8 @@ private:
     void endDownloadDialog();
     void endDownload();
 
-    TFMain& m_main;
+    LinkHost& m_host;
+    QWidget* m_window;
     std::unique_ptr<SerialPort> m_port;
     PacketMatcher* m_detectPing;
     PacketMatcher* m_q;

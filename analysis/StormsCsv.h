@@ -1,0 +1,22 @@
+#pragma once
+
+#include "analysis/Storms.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+namespace Analysis {
+
+// "start_local,start_utc,end_local,end_utc,duration_min,tips,depth_mm,i5_mm_h,...,i1440_mm_h,
+// energy_mj_ha,ei30,erosive"
+QByteArray StormsCsvHeader();
+// One row a storm in time order. Times are the logger clock's, in a zone `zoneMinutes` east of
+// UTC; depths and intensities in mm and mm/h, energy in MJ/ha, EI30 in MJ mm/(ha h).
+QByteArray StormsCsv(const std::vector<Storm>& storms, int zoneMinutes);
+
+// "2009-03-01T08:05+01:00" and "2009-03-01T07:05Z".
+QString IsoLocal(TDateTime t, int zoneMinutes);
+QString IsoUtc(TDateTime t, int zoneMinutes);
+
+} // namespace Analysis

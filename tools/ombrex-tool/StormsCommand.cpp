@@ -1,0 +1,175 @@
+// ombrex-tool storms: the storm table of a data file, a Tarnell file or a raw capture as CSV.
+#include "tools/ombrex-tool/ToolCommands.h"
+
+#include "analysis/RainSeries.h"
+#include "analysis/Storms.h"
+#include "analysis/StormsCsv.h"
+#include "app/SettingsKeys.h"
+#include "app/SettingsStore.h"
+#include "data/DataUnit.h"
+#include "data/RecordFiles.h"
+#include "ui/OmbrexError.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QTimeZone>
+
+#include <cstdio>
+
+namespace {
+
+const char kUsage[] =
+    "Usage: ombrex-tool storms FILE [OPTIONS]\n"
+    "       ombrex-tool storms --station NAME [OPTIONS]\n"
+    "\n"
+    "Prints the storms of a data file, a Tarnell file or a raw download capture as CSV on\n"
+    "standard output, one row a storm in time order: start and end (logger clock and UTC),\n"
+    "duration, tips, depth, peak intensities for 5 minutes to 24 hours, storm energy, EI30 and\n"
+    "whether the storm is erosive. Depths in mm, intensities in mm/h, energy in MJ/ha, EI30 in\n"
+    "MJ mm/(ha h).\n"
+    "\n"
+    "Options (defaults from the program's settings):\n"
+    "  --separation MINUTES    dry time that separates two storms (360)\n"
+    "  --energy EQUATION       brown-foster, mcgregor or usle (brown-foster)\n"
+    "  --bucket-factor N       the collector: thousandths of the unit per tip, 10 = 0.01 inch "
+    "(10)\n"
+    "  --zone +HH:MM           the logger clock's offset from UTC (the PC's standard time)\n"
+    "  --logger-version VVV    a raw capture's logger version; its third character selects the\n"
+    "                          record format (225: the new format)\n"
+    "  --ignore-crc            analyse a file whose check sum fails\n"
+    "  --help                  this text\n";
+
+struct Options {
+    QString file;
+    QString station;
+    QString loggerVersion = QStringLiteral("225");
+    Analysis::StormOptions storm;
+    int bucketFactor = 10;
+    int zoneMinutes = 0;
+    bool ignoreCrc = false;
+};
+
+int ReadSetting(const QLatin1StringView section, const QLatin1StringView name, int fallback) {
+    try {
+        return SettingsStore().ReadInteger(section, name, fallback);
+    } catch (const OmbrexError&) {
+        return fallback; // a value of the wrong type: the default, as the program does
+    }
+}
+
+int StandardTimeOffsetMinutes() {
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    return zone.standardTimeOffset(QDateTime::currentDateTime()) / 60;
+}
+
+int Zone(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^([+-])(\\d\\d):(\\d\\d)$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch() || m.captured(2).toInt() > 14 || m.captured(3).toInt() > 59)
+        throw OmbrexError(
+            QStringLiteral("--zone wants an offset such as +01:00, not '%1'").arg(text));
+    const int minutes = m.captured(2).toInt() * 60 + m.captured(3).toInt();
+    return m.captured(1) == QLatin1String("-") ? -minutes : minutes;
+}
+
+int WholeNumber(const QString& option, const QString& text, int low, int high) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < low || value > high)
+        throw OmbrexError(QStringLiteral("%1 wants a whole number from %2 to %3, not '%4'")
+                              .arg(option)
+                              .arg(low)
+                              .arg(high)
+                              .arg(text));
+    return value;
+}
+
+Analysis::EnergyEquation Equation(const QString& text) {
+    if (text == QLatin1String("brown-foster"))
+        return Analysis::EnergyEquation::BrownFoster;
+    if (text == QLatin1String("mcgregor"))
+        return Analysis::EnergyEquation::McGregor;
+    if (text == QLatin1String("usle"))
+        return Analysis::EnergyEquation::Usle;
+    throw OmbrexError(
+        QStringLiteral("--energy wants brown-foster, mcgregor or usle, not '%1'").arg(text));
+}
+
+// Returns false when --help was asked for.
+bool Parse(const QStringList& args, Options& o) {
+    namespace K = SettingsKeys;
+    o.storm.SeparationMinutes = std::clamp(
+        ReadSetting(K::Storms, K::SeparationMinutes, o.storm.SeparationMinutes), 0, 100000);
+    o.storm.Energy =
+        Analysis::EnergyEquation(std::clamp(ReadSetting(K::Storms, K::EnergyEquation, 0), 0, 2));
+    o.bucketFactor = ReadSetting(K::Settings, K::BucketFactor, 10);
+    if (o.bucketFactor < 1 || o.bucketFactor > 65535)
+        o.bucketFactor = 10;
+    o.zoneMinutes = StandardTimeOffsetMinutes();
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&]() -> QString {
+            if (i + 1 >= args.size())
+                throw OmbrexError(QStringLiteral("%1 needs a value").arg(a));
+            return args[++i];
+        };
+        if (a == QLatin1String("--help") || a == QLatin1String("-h"))
+            return false;
+        if (a == QLatin1String("--separation"))
+            o.storm.SeparationMinutes = WholeNumber(a, value(), 0, 100000);
+        else if (a == QLatin1String("--energy"))
+            o.storm.Energy = Equation(value());
+        else if (a == QLatin1String("--bucket-factor"))
+            o.bucketFactor = WholeNumber(a, value(), 1, 65535);
+        else if (a == QLatin1String("--zone"))
+            o.zoneMinutes = Zone(value());
+        else if (a == QLatin1String("--logger-version"))
+            o.loggerVersion = value();
+        else if (a == QLatin1String("--station"))
+            o.station = value();
+        else if (a == QLatin1String("--ignore-crc"))
+            o.ignoreCrc = true;
+        else if (a.startsWith(QLatin1String("--")))
+            throw OmbrexError(QStringLiteral("unknown option '%1' (see --help)").arg(a));
+        else if (!o.file.isEmpty())
+            throw OmbrexError(QStringLiteral("one file at a time, not '%1' as well").arg(a));
+        else
+            o.file = a;
+    }
+    if (!o.station.isEmpty() && !o.file.isEmpty())
+        throw OmbrexError(QStringLiteral("a file or --station, not both"));
+    if (!o.station.isEmpty())
+        throw OmbrexError(QStringLiteral("--station needs the station archive, which this build "
+                                         "does not have yet; give a file instead"));
+    if (o.file.isEmpty())
+        throw OmbrexError(QStringLiteral("no file given (see --help)"));
+    return true;
+}
+
+} // namespace
+
+int RunStorms(const QStringList& args) {
+    Options o;
+    if (!Parse(args, o)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    DataUnit::BucketFactor = uint16_t(o.bucketFactor);
+    const DataFiles::ReadResult read = RecordFiles::ReadRecordFile(o.file, o.loggerVersion);
+    if (!read.failure.isEmpty())
+        throw OmbrexError(read.failure);
+    if (read.errors > 0)
+        throw OmbrexError(
+            QStringLiteral("\"%1\": %2 lines are not records").arg(o.file).arg(read.errors));
+    if (read.crcFailed && !o.ignoreCrc)
+        throw OmbrexError(
+            QStringLiteral("\"%1\": the check sum failed, the records may hold errors "
+                           "(--ignore-crc to analyse them anyway)")
+                .arg(o.file));
+    const auto storms = Analysis::FindStorms(RainSeriesFromEvents(), MillimetresPerTip(), o.storm);
+    const QByteArray csv = Analysis::StormsCsv(storms, o.zoneMinutes);
+    if (std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout) != size_t(csv.size()) ||
+        std::fflush(stdout) != 0)
+        throw OmbrexError(QStringLiteral("cannot write to standard output"));
+    return 0;
+}
