@@ -171,6 +171,7 @@ StandardExport::Options DataFormatsPanel::CurrentOptions() const {
     o.StationName = m_fromStation ? m_stationName : QStringLiteral("Hyetra logger");
     o.IntervalMinutes = m_interval->currentData().toInt();
     o.Corrections = m_corrections;
+    o.Storms = m_stormOptions;
     o.Flags = StandardExport::ActiveRecordFlags();
     o.LeaveOutAcceptedFlags = m_leaveOutAccepted->isChecked();
     // The whole record (the range as the dialog opened) keeps the grid on local midnight; a

@@ -29,6 +29,7 @@ public:
     void SetStation(const QString& id, const QString& name, int32_t zoneMinutes,
                     const QString& corrections = {});
     void ClearStation();
+    void SetStormOptions(const Analysis::StormOptions& options) { m_stormOptions = options; }
     // How long an export runs before its progress shows (tests set 0).
     void SetProgressDelay(int ms) { m_progressDelay = ms; }
 
@@ -61,4 +62,5 @@ private:
     int32_t m_stationZone = 0;
     QString m_folder;
     int m_progressDelay = 1000;
+    Analysis::StormOptions m_stormOptions;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/Storms.h"
 #include "data/Date_unit.h"
 
 #include <QString>
@@ -36,6 +37,7 @@ struct Options {
     std::vector<RecordFlags> Flags;
     bool LeaveOutAcceptedFlags = false; // records with an accepted flag count for nothing
     QString Corrections;                // what was applied to the record ("none" when empty)
+    Analysis::StormOptions Storms;      // for the storms CSV
     // Fraction done, 0..1; returning false cancels the export.
     std::function<bool(double)> Progress;
 };

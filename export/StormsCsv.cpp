@@ -28,16 +28,23 @@ template <typename... Args> void Put(TextOut& out, const char* format, Args... a
 bool WriteStormsCsv(const QString& path, const Options& options) {
     const Table table = TakeTable(options);
     const double mmPerTip = double(table.TipThousandths) / 1000.0;
-    const std::vector<Analysis::Storm> storms = Analysis::FindStorms(RainSeries(table), mmPerTip);
+    const std::vector<Analysis::Storm> storms =
+        Analysis::FindStorms(RainSeries(table), mmPerTip, options.Storms);
     AtomicFile file(path);
     TextOut out(file);
     QByteArray columns = "start_local,start_utc,end_local,end_utc,duration_min,tips,depth_mm";
     for (int32_t d : Analysis::kDurations)
         columns += ",i" + QByteArray::number(d) + "_mm_h";
     columns += ",energy_mj_ha,ei30,erosive\n";
+    const char* equation = options.Storms.Energy == Analysis::EnergyEquation::McGregor ? "McGregor"
+                           : options.Storms.Energy == Analysis::EnergyEquation::Usle
+                               ? "USLE"
+                               : "Brown-Foster";
     out.append(CsvHeader(table, options,
-                         "# storms: separated by more than 360 dry minutes or a break in the "
-                         "record; energy by Brown-Foster\n") +
+                         "# storms: separated by more than " +
+                             QByteArray::number(options.Storms.SeparationMinutes) +
+                             " dry minutes or a break in the record; unit energy by " + equation +
+                             "\n") +
                columns);
     Progress progress(options);
     const int64_t total = int64_t(storms.size());

@@ -167,6 +167,11 @@ TExportForm::TExportForm(SpreadsheetFactory spreadsheet, QWidget* parent)
     connect(CancelBtn, &QPushButton::clicked, this, &TExportForm::CancelBtnClick);
 }
 
+void TExportForm::setStormOptions(const Analysis::StormOptions& options) {
+    m_stormOptions = options;
+    m_dataFormats->SetStormOptions(options);
+}
+
 void TExportForm::showRange() {
     const QSignalBlocker a(StartDatePicker), b(StartTimePicker), c(EndDatePicker), d(EndTimePicker);
     StartDatePicker->setDate(DateOf(m_rangeFrom));

@@ -34,7 +34,7 @@ public:
     // The "Data formats" group, told by the main window about an opened station and its flags.
     DataFormatsPanel* DataFormats() const { return m_dataFormats; }
     // The options the storm reports analyse with (the Storms window's).
-    void setStormOptions(const Analysis::StormOptions& options) { m_stormOptions = options; }
+    void setStormOptions(const Analysis::StormOptions& options);
 
     void FormActivate();
 

@@ -374,6 +374,31 @@ TEST_F(StandardExport_, StormsCsvHasEveryFieldOfEachStorm) {
     }
 }
 
+// The worked example of the erosivity definition: 30 consecutive minutes of 1.0 mm each give
+// E = 8.388 MJ/ha, I30 = 60 mm/h and EI30 = 503.3; the storm is erosive.
+TEST_F(StandardExport_, StormsCsvHoldsTheWorkedErosivityExample) {
+    DataUnit::ClearTables();
+    DataUnit::AppendEvent({At(2009, 7, 1, 14, 0), 0, {}});
+    for (int m = 0; m < 30; ++m)
+        DataUnit::AppendEvent({At(2009, 7, 1, 15, m), 5, {}}); // 5 tips of 0.2 mm
+    DataUnit::AppendEvent({At(2009, 7, 1, 20, 0), 0, {}});
+    const QString path = PathIn("storm.csv");
+    ASSERT_TRUE(StandardExport::Write(Format::StormsCsv, path, Station()));
+    const QJsonObject csv = ReadBack("csv", path);
+    ASSERT_EQ(csv["rows"].toInt(), 1);
+    EXPECT_EQ(Strings(Get(csv, "values", "start_local")), QStringList{"2009-07-01T15:00:00+01:00"});
+    EXPECT_EQ(Strings(Get(csv, "values", "end_utc")), QStringList{"2009-07-01T14:29:00+00:00"});
+    ExpectNear(Numbers(Get(csv, "values", "duration_min")), {30});
+    ExpectNear(Numbers(Get(csv, "values", "depth_mm")), {30});
+    EXPECT_NEAR(Numbers(Get(csv, "values", "i30_mm_h"))[0], 60.0, 1e-3);
+    EXPECT_NEAR(Numbers(Get(csv, "values", "i5_mm_h"))[0], 60.0, 1e-3);
+    EXPECT_NEAR(Numbers(Get(csv, "values", "i60_mm_h"))[0], 30.0, 1e-3);
+    EXPECT_NEAR(Numbers(Get(csv, "values", "energy_mj_ha"))[0], 8.388, 5e-4);
+    EXPECT_NEAR(Numbers(Get(csv, "values", "ei30"))[0], 503.3, 0.05);
+    EXPECT_EQ(Get(csv, "dtypes", "erosive").toString(), "bool");
+    EXPECT_TRUE(Get(csv, "values", "erosive").toArray()[0].toBool());
+}
+
 // A cancel at any point, or a failure, leaves no file, and an old file as it was.
 TEST_F(StandardExport_, CancelLeavesNoFileAndKeepsTheOld) {
     LoadGapDay();
