@@ -457,7 +457,7 @@ AddResult StationArchive::Add(const Addition& a) {
     // A download's logging ends when it was read; a file's with its last record.
     const int64_t end = a.Kind == Source::Download ? added.toSecsSinceEpoch() + int64_t(zone) * 60
                                                    : Seconds(records.back().DateTime);
-    const bool keepApart = a.Kind == Source::Download && !a.CrcOk;
+    const bool keepApart = !a.CrcOk;
 
     Statement(*this, db(),
               QStringLiteral("INSERT INTO download (id, station_id, segment_id, source, pc_utc, "
