@@ -252,7 +252,11 @@ void LoggerLink::QPacketStringPacket(const QByteArray& reply) {
     m_main.SetMainEnabled(true);
 
     DeviceStatus status = m_main.Status();
-    const StatusReplyResult result = ParseStatusReply(reply, status, NowDateTime());
+    const QDateTime pcNow = QDateTime::currentDateTime();
+    const StatusReplyResult result = ParseStatusReply(reply, status, FromQDateTime(pcNow));
+    // The reply after a clock setting says nothing of the drift the logger's records carry.
+    if (result.complete && !m_clockChain)
+        m_main.SetDriftReading(Archive::ReadingFromStatus(status.ClockOffset, pcNow));
     m_main.SetDeviceName(status.DeviceName);
     m_main.SetClockOffset(status.ClockOffset);
     m_main.SetRecordCount(status.RecordCount);
@@ -517,7 +521,9 @@ void LoggerLink::endDownload() {
         return;
     m_dlTimer->setEnabled(false); // the last batch's line ends fed it again
     saveCapture();
-    if (!CheckDownloadCrc())
+    const QByteArray raw = CaptureStream::Bytes(); // the parse releases the stream
+    const bool crcOk = CheckDownloadCrc();
+    if (!crcOk)
         Prompts::ShowError(QStringLiteral("CRC Error!\rThe downloaded data's checksum failed.\r"
                                           "The integrity of the data can not be guarenteed.\r"
                                           "Try downloading again."));
@@ -532,6 +538,7 @@ void LoggerLink::endDownload() {
     endDownloadDialog();
     m_downloadActive = false;
     m_main.ShowStatus(QStringLiteral("Download complete"), 2);
+    m_main.ArchiveDownload(raw, crcOk);
 }
 
 void LoggerLink::AbortButtonClick() {

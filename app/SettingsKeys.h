@@ -21,4 +21,5 @@ inline constexpr QLatin1StringView Width{"Width"};
 inline constexpr QLatin1StringView Height{"Height"};
 inline constexpr QLatin1StringView State{"State"};
 inline constexpr QLatin1StringView ShowHelp{"ShowHelp"};
+inline constexpr QLatin1StringView KeepDownloads{"Keep Downloads"};
 } // namespace SettingsKeys

@@ -1,0 +1,201 @@
+// The station archive in the main window: every download kept, Open Station, Station
+// Properties and the setting, with real archive files, real windows and the virtual logger.
+#include "LoggerLinkSupport.h"
+
+#include "app/LoggerLink.h"
+#include "app/OpenStationDialog.h"
+#include "app/SettingsStore.h"
+#include "app/StationPropertiesDialog.h"
+#include "app/StatusPanel.h"
+#include "archive/ArchiveTime.h"
+#include "archive/StationArchive.h"
+#include "tests/sim/SimHarness.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestUtil.h"
+#include "views/TChildText.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Prompts::Answer;
+using Prompts::Kind;
+
+template <class T> T* OpenDialog() {
+    T* found = nullptr;
+    WaitUntil(
+        [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<T*>(w); d && d->isVisible())
+                    found = d;
+            return found != nullptr;
+        },
+        2000);
+    return found;
+}
+
+TDateTime Minutes(TDateTime start, int minutes) {
+    return ArchiveTime::FromSeconds(ArchiveTime::Seconds(start) + 60LL * minutes);
+}
+
+// A station of two segments: a month of rain read twice, then a cleared memory.
+int64_t SeedStation() {
+    StationArchive archive;
+    Archive::Addition a;
+    a.Kind = Archive::Source::Download;
+    a.Station = QStringLiteral("GAUGE 7");
+    a.Model = QStringLiteral("Hyetra 2.0");
+    a.ZoneMinutes = 60;
+    a.BucketFactor = 254;
+    const TDateTime start = EncodeDateTime(2009, 6, 1, 8, 0);
+    a.Records.push_back({start, 0, {}});
+    for (int i = 0; i < 20; ++i)
+        a.Records.push_back({Minutes(start, 600 + i * 90), 1 + i % 2, {}});
+    a.Records.push_back({EncodeDateTime(2009, 6, 10, 10, 0), 0, {}});
+    a.AddedUtc = QDateTime(QDate(2009, 6, 10), QTime(9, 0), Qt::UTC);
+    const int64_t id = archive.Add(a).StationId;
+    std::vector<TRainRecord> second{{EncodeDateTime(2009, 6, 12, 8, 0), 0, {}}};
+    for (int i = 0; i < 5; ++i)
+        second.push_back({Minutes(second[0].DateTime, 60 + i), 3, {}});
+    second.push_back({EncodeDateTime(2009, 6, 20, 10, 0), 0, {}});
+    a.Records = second;
+    a.AddedUtc = QDateTime(QDate(2009, 6, 20), QTime(9, 0), Qt::UTC);
+    archive.Add(a);
+    return id;
+}
+
+TEST(StationWindow, OpenStationListsTheStationsAndOpensTheMergedRecord) {
+    seedSettings(2, 1);
+    SeedStation();
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    w->Action("MnuOpenStation")->trigger();
+    auto* dialog = OpenDialog<OpenStationDialog>();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(dialog->List->topLevelItemCount(), 1);
+    const QTreeWidgetItem* row = dialog->List->topLevelItem(0);
+    EXPECT_EQ(row->text(0), "GAUGE 7");
+    EXPECT_EQ(row->text(1), "06/01/09 08:00");
+    EXPECT_EQ(row->text(3), "2");  // downloads
+    EXPECT_EQ(row->text(4), "27"); // records: 21 and 6
+    dialog->List->itemDoubleClicked(dialog->List->topLevelItem(0), 0);
+    ASSERT_TRUE(WaitUntil([&] { return DataUnit::EventCount() > 0; }, 2000));
+    EXPECT_EQ(w->windowTitle(), "Ombrex V2.4 - Station GAUGE 7");
+    EXPECT_EQ(DataUnit::BucketFactor, 254); // the station's collector
+    EXPECT_TRUE(w->Action("MBF025")->isChecked());
+    EXPECT_EQ(DataUnit::EventCount(), 21 + 2 + 6 + 1);
+    EXPECT_TRUE(w->Action("MnuSave")->isEnabled());
+    // The text report shows the merged record, the gap in it.
+    TChildText* text = w->TextWindows().value(0);
+    ASSERT_NE(text, nullptr);
+    w->MnuTextClick();
+    EXPECT_GT(DataUnit::DailyCount(), 15);
+}
+
+TEST(StationWindow, PropertiesRenameTheStationAndSetItsZone) {
+    seedSettings(2, 1);
+    const int64_t id = SeedStation();
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    w->OpenStation(id);
+    w->Action("MnuStationProperties")->trigger();
+    auto* dialog = OpenDialog<StationPropertiesDialog>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->NameEdit->text(), "GAUGE 7");
+    EXPECT_EQ(dialog->ZoneBox->currentText(), "UTC+01:00");
+    dialog->NameEdit->setText("North field");
+    dialog->ZoneBox->setCurrentIndex(dialog->ZoneBox->findData(-300));
+    dialog->NotesEdit->setPlainText("by the barn");
+    dialog->OKBtn->click();
+    EXPECT_EQ(w->windowTitle(), "Ombrex V2.4 - Station North field");
+    StationArchive archive;
+    const auto s = archive.Settings(id);
+    EXPECT_EQ(s.Name, "North field");
+    EXPECT_EQ(s.ZoneMinutes, -300);
+    EXPECT_EQ(s.Notes, "by the barn");
+}
+
+TEST(StationWindow, KeepDownloadsIsTickedByDefaultAndRemembered) {
+    seedSettings(2, 1);
+    ScriptedPrompts prompts;
+    {
+        auto w = openMain();
+        QAction* keep = w->Action("MnuKeepDownloads");
+        ASSERT_NE(keep, nullptr);
+        EXPECT_TRUE(keep->isChecked());
+        keep->trigger();
+        EXPECT_FALSE(keep->isChecked());
+    }
+    EXPECT_FALSE(SettingsStore().ReadBool("Settings", "Keep Downloads", true));
+    auto w = openMain();
+    EXPECT_FALSE(w->Action("MnuKeepDownloads")->isChecked());
+}
+
+// A damaged file where the archive should be: a clear error naming it, the file untouched,
+// and the program goes on (the download itself is not lost).
+TEST(StationWindow, ADamagedArchiveIsReportedAndLeftAlone) {
+    seedSettings(2, 1);
+    const QString path = StationArchive::DefaultArchivePath();
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const QByteArray garbage(4096, 'x');
+    f.write(garbage);
+    f.close();
+    ScriptedPrompts prompts;
+    prompts.expectContaining(Kind::Error, path, Answer::Ok);
+    auto w = openMain();
+    w->Action("MnuOpenStation")->trigger();
+    EXPECT_EQ(prompts.pending(), 0);
+    EXPECT_EQ(OpenDialog<OpenStationDialog>(), nullptr);
+    QFile back(path);
+    ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+    EXPECT_EQ(back.readAll(), garbage);
+}
+
+// Two downloads from the virtual logger: the first makes the station, the second adds
+// nothing new; the status line says what each gained, and the measured clock offset is the
+// drift anchor.
+TEST(StationWindow, EveryCompletedDownloadIsKeptInItsStation) {
+    const QString memory = TestFolder() + "/memory.txt";
+    SimProcess sim({"--port", "5", "--model", "2", "--fast", "--records", "300", "--seed", "3",
+                    "--clock-offset", "-120", "--write-memory", memory});
+    ASSERT_FALSE(sim.startLine().isEmpty());
+    seedSettings(2, 5);
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    ASSERT_TRUE(autoDetect(*w));
+    for (int round = 0; round < 2; ++round) {
+        w->Action("MnuDownload")->trigger();
+        ASSERT_TRUE(WaitUntil([&] { return !w->Link().DownloadActive(); }, 10000));
+        const QString status = w->Panel()->StatusLabel->text();
+        EXPECT_TRUE(status.contains(round == 0 ? "gained 301 new records" : "gained 0 new records"))
+            << status.toStdString();
+        EXPECT_TRUE(status.contains("Hyetra Sim")) << status.toStdString();
+    }
+    StationArchive archive;
+    const auto stations = archive.Stations();
+    ASSERT_EQ(stations.size(), 1u);
+    EXPECT_EQ(stations[0].Records, 301);
+    EXPECT_EQ(stations[0].Downloads, 2);
+    const auto downloads = archive.Downloads(stations[0].Id);
+    ASSERT_TRUE(downloads[0].ClockOffsetSeconds.has_value());
+    // --clock-offset -120: the logger's clock two minutes behind.
+    EXPECT_NEAR(*downloads[0].ClockOffsetSeconds, -120, 3);
+    QFile raw(TestFolder() + "/download.txt");
+    ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
+    EXPECT_EQ(archive.RawCapture(downloads[1].Id), raw.readAll());
+}
+
+} // namespace
