@@ -4,6 +4,7 @@
 
 #include "app/LoggerLink.h"
 #include "app/OpenStationDialog.h"
+#include "app/QtPrompts.h"
 #include "app/SettingsStore.h"
 #include "app/StationPropertiesDialog.h"
 #include "app/StatusPanel.h"
@@ -24,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -199,3 +201,108 @@ TEST(StationWindow, EveryCompletedDownloadIsKeptInItsStation) {
 }
 
 } // namespace
+
+namespace {
+
+// A memory file for the virtual logger: start, then n records of one tip 90 minutes apart
+// (record `changed`, 1-based, with two tips instead).
+QString MemoryFile(const QString& name, const QString& start, int n, int changed = 0) {
+    const QString path = TestFolder() + "/" + name;
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    const QDateTime s = QDateTime::fromString(start, "MM/dd/yy HH:mm").addYears(100);
+    f.write(("S," + s.toString("MM/dd/yy,HH:mm") + "\n").toLatin1());
+    for (int i = 1; i <= n; ++i)
+        f.write((s.addSecs(i * 5400).toString("MM/dd/yy,HH:mm") +
+                 (i == changed ? ",0.02\n" : ",0.01\n"))
+                    .toLatin1());
+    return path;
+}
+
+struct Session {
+    std::unique_ptr<SimProcess> sim;
+};
+
+// The virtual logger with this memory on COM5, found and read by the window.
+bool DownloadFrom(TFMain& w, const QString& memory) {
+    SimProcess sim({"--port", "5", "--model", "2", "--fast", "--memory", memory});
+    if (sim.startLine().isEmpty() || !autoDetect(w))
+        return false;
+    w.Action("MnuDownload")->trigger();
+    const bool done = WaitUntil([&] { return !w.Link().DownloadActive(); }, 10000);
+    w.MnuDisconnectClick();
+    return done;
+}
+
+} // namespace
+
+// The logger read once, read again after more rain, read once more after its memory was
+// cleared, then read with a record that does not match: the station keeps one record with a
+// gap, and the mismatch changes nothing and says which record.
+TEST(StationWindow, DownloadsOfOneLoggerMergeIntoOneRecord) {
+    seedSettings(2, 5);
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    ASSERT_TRUE(DownloadFrom(*w, MemoryFile("a.txt", "06/01/26 08:00", 20)));
+    EXPECT_TRUE(w->Panel()->StatusLabel->text().contains("gained 21 new records"))
+        << w->Panel()->StatusLabel->text().toStdString();
+    ASSERT_TRUE(DownloadFrom(*w, MemoryFile("b.txt", "06/01/26 08:00", 30)));
+    EXPECT_TRUE(w->Panel()->StatusLabel->text().contains("gained 10 new records"))
+        << w->Panel()->StatusLabel->text().toStdString();
+    ASSERT_TRUE(DownloadFrom(*w, MemoryFile("c.txt", "07/01/26 08:00", 5)));
+    EXPECT_TRUE(w->Panel()->StatusLabel->text().contains("gained 6 new records"));
+    prompts.expectContaining(Kind::Error, "Record 12 of the download differs", Answer::Ok);
+    ASSERT_TRUE(DownloadFrom(*w, MemoryFile("d.txt", "06/01/26 08:00", 30, 12)));
+    EXPECT_EQ(prompts.pending(), 0);
+    EXPECT_TRUE(w->Panel()->StatusLabel->text().contains("not kept"));
+
+    StationArchive archive;
+    const int64_t id = archive.FindStation("Hyetra Sim");
+    ASSERT_NE(id, 0);
+    EXPECT_EQ(archive.Station(id).Records, 31 + 6);
+    EXPECT_EQ(archive.Downloads(id).size(), 3u);
+    w->OpenStation(id);
+    EXPECT_EQ(w->windowTitle(), "Ombrex V2.4 - Station Hyetra Sim");
+    EXPECT_EQ(DataUnit::EventCount(), 31 + 2 + 6 + 1);
+    bool out = false;
+    EXPECT_EQ(DataUnit::GetEvent(31, out).Message, "Not logging");
+    EXPECT_EQ(DataUnit::GetEvent(32, out).Message, "Logging again");
+}
+
+// Pictures for the note, under Xvfb with the real prompts: OMBREX_SHOTS names the folder.
+TEST(StationWindow, ShotsForTheNote) {
+    const QString folder = qEnvironmentVariable("OMBREX_SHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "set OMBREX_SHOTS to a folder to take the pictures";
+    const auto shoot = [&](const QString& name) {
+        SpinFor(800);
+        QProcess::execute("import", {"-window", "root", folder + "/" + name});
+    };
+    seedSettings(2, 5);
+    ScriptedPrompts prompts;
+    prompts.allowAny(Answer::Ok);
+    auto w = openMain();
+    w->resize(1300, 700);
+    w->MnuTileClick();
+    ASSERT_TRUE(DownloadFrom(*w, MemoryFile("a.txt", "11/20/26 08:00", 40)));
+    ASSERT_TRUE(DownloadFrom(*w, MemoryFile("b.txt", "11/20/26 08:00", 90)));
+    shoot("archive-second-download.png"); // the status line: what the station gained
+    ASSERT_TRUE(DownloadFrom(*w, MemoryFile("c.txt", "12/05/26 08:00", 40)));
+    StationArchive archive;
+    w->OpenStation(archive.FindStation("Hyetra Sim"));
+    shoot("archive-merged.png");
+    // A mismatching overlap, as the user sees it: the real message box.
+    QtPrompts real;
+    Prompts::Install(&real);
+    QTimer::singleShot(4000, [&] {
+        shoot("archive-disagreeing.png");
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    DownloadFrom(*w, MemoryFile("d.txt", "11/20/26 08:00", 90, 12));
+    Prompts::Install(&prompts);
+    w->Action("MnuOpenStation")->trigger();
+    shoot("archive-open-station.png");
+    if (auto* d = OpenDialog<OpenStationDialog>())
+        d->close();
+}
