@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 
 using namespace Archive;
 using ArchiveTime::FromSeconds;
@@ -596,24 +597,42 @@ AddResult StationArchive::merge(int64_t stationId, int64_t downloadId, Source ki
     const ArchiveTime::Drift drift(start, anchors(segmentId, station.ZoneMinutes));
     int64_t last = start;
     if (size_t(stored) < records.size()) {
-        Statement insert(*this, db(),
-                         QStringLiteral("INSERT INTO record (segment_id, idx, raw_time, time, "
-                                        "count, message, download_id) "
-                                        "VALUES (?, ?, ?, ?, ?, ?, ?)"));
-        QSqlQuery& q = insert.query();
-        for (size_t i = size_t(stored); i < records.size(); ++i) {
-            const TRainRecord& r = records[i];
-            const int64_t raw = Seconds(r.DateTime);
-            const int64_t corrected = drift.Correct(raw);
-            if (!ArchiveTime::IsMarker(corrected))
-                last = std::max(last, corrected);
-            q.bindValue(0, qlonglong(segmentId));
-            q.bindValue(1, qlonglong(i));
-            q.bindValue(2, qlonglong(raw));
-            q.bindValue(3, qlonglong(corrected));
-            q.bindValue(4, r.Count);
-            q.bindValue(5, NotNull(r.Message));
-            q.bindValue(6, qlonglong(downloadId));
+        // Many rows a statement: the per-statement cost of the driver dominates otherwise.
+        const auto insertSql = [](size_t rows) {
+            QString sql = QStringLiteral("INSERT INTO record (segment_id, idx, raw_time, time, "
+                                         "count, message, download_id) VALUES ");
+            for (size_t i = 0; i < rows; ++i)
+                sql += i == 0 ? QStringLiteral("(?, ?, ?, ?, ?, ?, ?)")
+                              : QStringLiteral(", (?, ?, ?, ?, ?, ?, ?)");
+            return sql;
+        };
+        constexpr size_t kRows = 128;
+        std::optional<Statement> full;
+        size_t i = size_t(stored);
+        while (i < records.size()) {
+            const size_t rows = std::min(kRows, records.size() - i);
+            std::optional<Statement> part;
+            if (rows == kRows && !full)
+                full.emplace(*this, db(), insertSql(kRows));
+            else if (rows != kRows)
+                part.emplace(*this, db(), insertSql(rows));
+            Statement& insert = rows == kRows ? *full : *part;
+            QSqlQuery& q = insert.query();
+            int at = 0;
+            for (size_t end = i + rows; i < end; ++i) {
+                const TRainRecord& r = records[i];
+                const int64_t raw = Seconds(r.DateTime);
+                const int64_t corrected = drift.Correct(raw);
+                if (!ArchiveTime::IsMarker(corrected))
+                    last = std::max(last, corrected);
+                q.bindValue(at++, qlonglong(segmentId));
+                q.bindValue(at++, qlonglong(i));
+                q.bindValue(at++, qlonglong(raw));
+                q.bindValue(at++, qlonglong(corrected));
+                q.bindValue(at++, r.Count);
+                q.bindValue(at++, NotNull(r.Message));
+                q.bindValue(at++, qlonglong(downloadId));
+            }
             insert.run();
         }
         result.NewRecords = int64_t(records.size()) - stored;

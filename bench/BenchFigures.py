@@ -77,6 +77,23 @@ def figures(runs):
          ms(seconds(lxw)), seconds(xlsx), seconds(lxw), 2.0, "<= 2"),
         ("5 Peak memory, full memory and three views", f"{peak_mb:.0f} MB" if peak_mb else "-",
          "limit", "300 MB", peak_mb, 300.0, 1.0 - 1e-12, "< 1"),
+    ] + archive_figures(runs)
+
+
+def archive_figures(runs):
+    add = seconds(find(runs, "BM_ArchiveAddFullMemory"))
+    shell = seconds(find(runs, "BM_ArchiveAdd_Sqlite3Import"))
+    opened = find(runs, "BM_OpenTenYearStation")
+    peak = counter(opened, "peak_MB")
+    return [
+        ("Archive: full memory added to an empty station", ms(add),
+         "sqlite3 shell .import, same rows as CSV", ms(shell), add, shell, 2.0, "<= 2"),
+        ("Archive: full memory added to an empty station", ms(add), "limit", "1.00 s", add, 1.0,
+         1.0, "<= 1"),
+        ("Archive: ten-year station opened, three windows painted", ms(seconds(opened)),
+         "limit", "2.00 s", seconds(opened), 2.0, 1.0, "<= 1"),
+        ("Archive: peak memory, ten-year station opened", f"{peak:.0f} MB" if peak else "-",
+         "limit", "400 MB", peak, 400.0, 1.0, "<= 1"),
     ]
 
 
@@ -110,6 +127,12 @@ def others(runs):
     time_row("minute report over one year (xlsx)", "BM_MinuteReportYear_Xlsx",
              ("peak_MB", "MB peak"))
     time_row("serial dispatch of 4 MB through two matchers", "BM_DispatchThroughMatchers/4")
+    for label, name in (("archive: full memory added, CPU", "BM_ArchiveAddFullMemory"),
+                        ("archive: ten-year station opened and painted, CPU",
+                         "BM_OpenTenYearStation")):
+        run = find(runs, name)
+        if run is not None:
+            rows.append((label, ms(run["cpu_time"] * UNIT_SECONDS[run["time_unit"]])))
     return rows
 
 
