@@ -803,55 +803,56 @@ QByteArray StationArchive::RawCapture(int64_t downloadId) {
 LoadedStation StationArchive::LoadStationIntoTables(int64_t stationId) {
     LoadedStation loaded;
     loaded.Station = Station(stationId);
-    std::vector<SegmentInfo> segments = Segments(stationId);
-    std::vector<int64_t> ends;
+    struct Span {
+        int64_t id, start, end;
+    };
+    std::vector<Span> segments;
     {
         Statement q(*this, db(),
-                    QStringLiteral("SELECT id, end_time, last_time FROM segment WHERE "
-                                   "station_id = ? ORDER BY start_time, id"));
+                    QStringLiteral("SELECT id, start_time, end_time, last_time FROM segment "
+                                   "WHERE station_id = ? ORDER BY start_time, id"));
         q.bind(qlonglong(stationId)).run();
         while (q.next())
-            ends.push_back(std::max(q.integer(1), q.integer(2)));
+            segments.push_back({q.integer(0), q.integer(1), std::max(q.integer(2), q.integer(3))});
     }
 
     DataUnit::ClearTables();
     DataUnit::BucketFactor = loaded.Station.BucketFactor;
-    DataUnit::ReserveEvents(qsizetype(loaded.Station.Records) + 2 * qsizetype(segments.size()));
-    loaded.Keys.reserve(size_t(loaded.Station.Records) + 2 * segments.size());
+    DataUnit::ReserveEvents(qsizetype(loaded.Station.Records) + 2 * qsizetype(segments.size()) + 1);
+    loaded.Keys.reserve(size_t(loaded.Station.Records) + 2 * segments.size() + 1);
 
-    Statement q(
-        *this, db(),
-        QStringLiteral("SELECT r.segment_id, r.idx, r.time, r.count, r.message FROM record r "
-                       "JOIN segment s ON s.id = r.segment_id WHERE s.station_id = ? "
-                       "ORDER BY s.start_time, s.id, r.idx"));
-    q.bind(qlonglong(stationId)).run();
-    size_t segment = 0;
-    int64_t current = segments.empty() ? 0 : segments.front().Id;
-    int64_t lastTime = 0;
+    // One segment at a time, in index order: the primary key's own order, no sorting.
+    Statement q(*this, db(),
+                QStringLiteral("SELECT idx, time, count, message FROM record WHERE segment_id = ? "
+                               "ORDER BY idx"));
     QSqlQuery& query = q.query();
-    while (query.next()) {
-        const int64_t segmentId = query.value(0).toLongLong();
-        while (segmentId != current && segment + 1 < segments.size()) {
+    int64_t lastTime = 0;
+    for (size_t i = 0; i < segments.size(); ++i) {
+        const Span& segment = segments[i];
+        if (i > 0) {
             // The gap between two segments, said in the record itself.
-            DataUnit::AppendEvent(
-                {FromSeconds(ends[segment]), 0, QString::fromUtf16(Analysis::kNotLogging)});
+            DataUnit::AppendEvent({FromSeconds(segments[i - 1].end), 0,
+                                   QString::fromUtf16(Analysis::kNotLogging)});
             loaded.Keys.push_back({});
-            ++segment;
-            current = segments[segment].Id;
-            DataUnit::AppendEvent(
-                {segments[segment].Start, 0, QString::fromUtf16(Analysis::kLoggingAgain)});
+            DataUnit::AppendEvent({FromSeconds(segment.start), 0,
+                                   QString::fromUtf16(Analysis::kLoggingAgain)});
             loaded.Keys.push_back({});
         }
-        const int64_t time = query.value(2).toLongLong();
-        if (!ArchiveTime::IsMarker(time))
-            lastTime = time;
-        DataUnit::AppendEvent(
-            {FromSeconds(time), query.value(3).toInt(), query.value(4).toString()});
-        loaded.Keys.push_back({segmentId, query.value(1).toInt()});
+        query.bindValue(0, qlonglong(segment.id));
+        q.run();
+        while (query.next()) {
+            const int64_t time = query.value(1).toLongLong();
+            if (!ArchiveTime::IsMarker(time))
+                lastTime = time;
+            QString message = query.value(3).toString();
+            DataUnit::AppendEvent({FromSeconds(time), query.value(2).toInt(), message});
+            loaded.Keys.push_back({segment.id, query.value(0).toInt()});
+        }
+        query.finish();
     }
     // The end of logging, as a download's end record says it.
-    if (!segments.empty() && ends[segment] > lastTime) {
-        DataUnit::AppendEvent({FromSeconds(ends[segment]), 0, {}});
+    if (!segments.empty() && segments.back().end > lastTime) {
+        DataUnit::AppendEvent({FromSeconds(segments.back().end), 0, {}});
         loaded.Keys.push_back({});
     }
     bool out = false;

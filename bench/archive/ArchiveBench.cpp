@@ -174,4 +174,15 @@ void BM_OpenTenYearStation(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenTenYearStation)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 
+// The archive's share of the opening: the records into the tables and the daily table built.
+void BM_LoadTenYearsIntoTables(benchmark::State& state) {
+    TenYearArchive();
+    StationArchive archive;
+    const int64_t id = archive.FindStation(QStringLiteral("Ten years"));
+    for (auto _ : state)
+        archive.LoadStationIntoTables(id);
+    state.counters["records"] = DataUnit::EventCount();
+}
+BENCHMARK(BM_LoadTenYearsIntoTables)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace
