@@ -146,7 +146,8 @@ StationArchive::StationArchive(const QString& path)
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
         fail(QStringLiteral("it is not a file"));
-    if (!QDir().mkpath(info.absolutePath()))
+    const bool inMemory = path == QLatin1String(":memory:");
+    if (!inMemory && !QDir().mkpath(info.absolutePath()))
         fail(QStringLiteral("its folder cannot be created"));
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
@@ -444,9 +445,9 @@ AddResult StationArchive::Add(const Addition& a) {
     const int32_t zone = Settings(stationId).ZoneMinutes;
     const int64_t downloadId = nextId("download");
 
-    QVariant offset(QMetaType(QMetaType::Double));
-    QVariant anchor(QMetaType(QMetaType::LongLong));
-    QVariant anchorUtc(QMetaType(QMetaType::LongLong));
+    QVariant offset{QMetaType(QMetaType::Double)};
+    QVariant anchor{QMetaType(QMetaType::LongLong)};
+    QVariant anchorUtc{QMetaType(QMetaType::LongLong)};
     const bool hasAnchor = a.Clock && a.Clock->PcUtc.isValid();
     if (hasAnchor) {
         const int64_t logger = Seconds(a.Clock->LoggerTime);
@@ -831,11 +832,11 @@ LoadedStation StationArchive::LoadStationIntoTables(int64_t stationId) {
         const Span& segment = segments[i];
         if (i > 0) {
             // The gap between two segments, said in the record itself.
-            DataUnit::AppendEvent({FromSeconds(segments[i - 1].end), 0,
-                                   QString::fromUtf16(Analysis::kNotLogging)});
+            DataUnit::AppendEvent(
+                {FromSeconds(segments[i - 1].end), 0, QString::fromUtf16(Analysis::kNotLogging)});
             loaded.Keys.push_back({});
-            DataUnit::AppendEvent({FromSeconds(segment.start), 0,
-                                   QString::fromUtf16(Analysis::kLoggingAgain)});
+            DataUnit::AppendEvent(
+                {FromSeconds(segment.start), 0, QString::fromUtf16(Analysis::kLoggingAgain)});
             loaded.Keys.push_back({});
         }
         query.bindValue(0, qlonglong(segment.id));
