@@ -2,6 +2,7 @@
 // Properties and the setting, with real archive files, real windows and the virtual logger.
 #include "LoggerLinkSupport.h"
 
+#include "app/AddToStationDialog.h"
 #include "app/LoggerLink.h"
 #include "app/OpenStationDialog.h"
 #include "app/QtPrompts.h"
@@ -305,4 +306,66 @@ TEST(StationWindow, ShotsForTheNote) {
     shoot("archive-open-station.png");
     if (auto* d = OpenDialog<OpenStationDialog>())
         d->close();
+}
+
+// An old data file joins a new station by hand; the window opens the station.
+TEST(StationWindow, AddDataFileToStationMakesTheStationAndOpensIt) {
+    seedSettings(2, 1);
+    const QString file = TestFolder() + "/2008.dat";
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("05/01/08,08:00,0.00\r\n05/02/08,09:10,0.05\r\n05/02/08,09:10,0.01\r\n");
+    f.close();
+    ScriptedPrompts prompts;
+    prompts.expectOpenFile(file);
+    auto w = openMain();
+    w->Action("MnuAddToStation")->trigger();
+    auto* dialog = OpenDialog<AddToStationDialog>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->StationBox->setCurrentText("Hill farm");
+    dialog->OKBtn->click();
+    EXPECT_EQ(w->windowTitle(), "Ombrex V2.4 - Station Hill farm");
+    EXPECT_TRUE(w->Panel()->StatusLabel->text().contains("gained 3 new records"))
+        << w->Panel()->StatusLabel->text().toStdString();
+    EXPECT_EQ(DataUnit::EventCount(), 3);
+    StationArchive archive;
+    const auto d = archive.Downloads(archive.FindStation("Hill farm"));
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].Kind, Archive::Source::DataFile);
+}
+
+// A download whose check sum failed is kept apart; accepted in Open Station, it joins.
+TEST(StationWindow, ACheckSumFailureIsKeptApartUntilAccepted) {
+    SimProcess sim(
+        {"--port", "5", "--model", "2", "--fast", "--records", "50", "--fault", "wrong-crc"});
+    ASSERT_FALSE(sim.startLine().isEmpty());
+    seedSettings(2, 5);
+    ScriptedPrompts prompts;
+    prompts.expectContaining(Kind::Error, "CRC Error!", Answer::Ok);
+    auto w = openMain();
+    ASSERT_TRUE(autoDetect(*w));
+    w->Action("MnuDownload")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !w->Link().DownloadActive(); }, 10000));
+    EXPECT_TRUE(w->Panel()->StatusLabel->text().contains("apart"))
+        << w->Panel()->StatusLabel->text().toStdString();
+    {
+        StationArchive archive;
+        const auto s = archive.Stations();
+        ASSERT_EQ(s.size(), 1u);
+        EXPECT_EQ(s[0].Records, 0);
+        EXPECT_EQ(s[0].PendingDownloads, 1);
+    }
+    w->Action("MnuOpenStation")->trigger();
+    auto* dialog = OpenDialog<OpenStationDialog>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->List->topLevelItem(0)->text(0).contains("1 kept apart"));
+    ASSERT_TRUE(dialog->AcceptBtn->isVisible());
+    prompts.expectContaining(Kind::Confirm, "check sum of these downloads failed", Answer::Yes);
+    dialog->AcceptBtn->click();
+    EXPECT_EQ(prompts.pending(), 0);
+    StationArchive archive;
+    const auto s = archive.Stations();
+    EXPECT_EQ(s[0].Records, 51);
+    EXPECT_EQ(s[0].PendingDownloads, 0);
+    EXPECT_EQ(w->windowTitle(), "Ombrex V2.4 - Station Hyetra Sim");
 }

@@ -164,6 +164,15 @@ TEST_F(Merge_, DriftIsCorrectedLinearlyBetweenAnchors) {
             << "record " << i + 1;
     // The segment's logging ends at the true time of the last download.
     EXPECT_EQ(e.back().DateTime, At(2009, 6, 21, 1, 0));
+
+    // Told the clock was kept on UTC+2, the same readings say the logger ran an hour behind
+    // more: the offsets and corrected times follow the zone.
+    Archive::StationSettings s = archive.Settings(first.StationId);
+    s.ZoneMinutes = 120;
+    archive.SetSettings(first.StationId, s);
+    EXPECT_DOUBLE_EQ(*archive.Downloads(first.StationId)[0].ClockOffsetSeconds, -180 - 3600);
+    archive.LoadStationIntoTables(first.StationId);
+    EXPECT_EQ(Text(TableEvents()[4].DateTime), Text(m.Records[3].DateTime + 63 / 1440.0));
 }
 
 // A logger kept on standard time read in winter and in summer from a PC that follows daylight
