@@ -73,6 +73,7 @@ void TFMain::MnuKeepDownloadsClick() {
 }
 
 void TFMain::ArchiveDownload(const QByteArray& raw, bool crcOk) {
+    m_stationId = 0; // the tables hold the download now
     if (!KeepDownloads() || DataUnit::EventCount() == 0)
         return;
     StationArchive* archive = StationStore();
@@ -94,6 +95,7 @@ void TFMain::ArchiveDownload(const QByteArray& raw, bool crcOk) {
     try {
         const WaitCursor wait;
         const Archive::AddResult r = archive->Add(a);
+        m_stationId = r.StationId; // its properties are the ones Station Properties shows
         if (r.KeptApart)
             ShowStatus(QStringLiteral("Kept in station \"%1\" apart from its record: the check "
                                       "sum failed")
