@@ -102,7 +102,10 @@ TEST(StationWindow, OpenStationListsTheStationsAndOpensTheMergedRecord) {
     // The text report shows the merged record, the gap in it.
     TChildText* text = w->TextWindows().value(0);
     ASSERT_NE(text, nullptr);
-    w->MnuTextClick();
+    text->EventBtnClick();
+    const QString report = text->PrintLines().join('\n');
+    EXPECT_TRUE(report.contains("Not logging")) << report.toStdString();
+    EXPECT_TRUE(report.contains("Logging again")) << report.toStdString();
     EXPECT_GT(DataUnit::DailyCount(), 15);
 }
 
