@@ -1,6 +1,7 @@
 // ombrex-tool stations and add, run as the built program against real archive files.
 #include "tests/archive/ArchiveTestSupport.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlError>
 #include <csignal>
@@ -123,26 +124,38 @@ TEST_F(Tool_, KilledWhileAddingLeavesTheCaptureWhollyInOrOut) {
     const QString capture = Write("download.txt", full.Capture(232106));
     const LoggerMemory small = RainyMonth(At(2008, 6, 1, 8, 0), 10);
     const QString seed = Write("seed.txt", small.Capture(10));
-    int killedWhileRunning = 0;
-    for (int delayMs : {150, 400, 700, 1000, 1500}) {
-        const QString archive = TestFolder() + QStringLiteral("/kill-%1.sqlite").arg(delayMs);
+    // Killed while reading the file, then as its transaction has written 256 KB, 2 MB and
+    // 6 MB of pages to the write-ahead log.
+    int killedMidTransaction = 0;
+    for (qint64 walBytes : {qint64(0), qint64(256) << 10, qint64(2) << 20, qint64(6) << 20}) {
+        const QString archive = TestFolder() + QStringLiteral("/kill-%1.sqlite").arg(walBytes);
         ASSERT_EQ(Tool({"add", "--archive", archive, "--station", "S", seed}).exitCode, 0);
         QProcess p;
         p.start(ToolPath(), {"add", "--archive", archive, "--station", "S", capture});
         ASSERT_TRUE(p.waitForStarted());
-        if (!p.waitForFinished(delayMs)) {
+        const QFileInfo wal(archive + "-wal");
+        const bool reached = WaitUntil(
+            [&] {
+                if (p.state() == QProcess::NotRunning)
+                    return true;
+                return walBytes == 0 || QFileInfo(wal.filePath()).size() > walBytes;
+            },
+            60000);
+        ASSERT_TRUE(reached);
+        if (p.state() != QProcess::NotRunning) {
             ::kill(pid_t(p.processId()), SIGKILL);
             p.waitForFinished();
-            ++killedWhileRunning;
+            if (walBytes > 0)
+                ++killedMidTransaction;
         }
-        EXPECT_EQ(IntegrityCheck(archive), "ok") << delayMs;
+        EXPECT_EQ(IntegrityCheck(archive), "ok") << walBytes;
         StationArchive opened(archive);
         const auto s = opened.Station(opened.FindStation("S"));
         EXPECT_TRUE(s.Records == 11 || s.Records == 11 + 232107) << s.Records;
         EXPECT_TRUE(s.Downloads == 1 || s.Downloads == 2) << s.Downloads;
         EXPECT_EQ(s.Records == 11, s.Downloads == 1);
     }
-    EXPECT_GT(killedWhileRunning, 0);
+    EXPECT_GT(killedMidTransaction, 0);
 }
 
 // Two programs adding to one archive at once: the second waits for the first's transaction;
