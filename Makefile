@@ -3,7 +3,7 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build demo test test-sanitize test-fuzz bench install clean
+.PHONY: deps build demo test test-sanitize test-fuzz bench install package clean
 PREFIX ?= /usr/local
 
 deps:
@@ -16,9 +16,11 @@ build: deps
 demo: build
 	@scripts/demo.sh $(BUILD)
 
-# Every test, then every test again built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every test, the Debian package unpacked and started, then every test again built with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@scripts/package-check.sh $(BUILD)
 	@$(MAKE) --no-print-directory test-sanitize
 	@$(MAKE) --no-print-directory test-fuzz
 
@@ -43,6 +45,10 @@ bench: build
 
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, $(BUILD)/ombrex_<version>_<arch>.deb (CPack).
+package: build
+	@cmake --build $(BUILD) --target package
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

@@ -35,6 +35,10 @@ struct Tagged {
 } // namespace
 
 std::vector<RainMinute> RainSeriesFromEvents() {
+    return RainSeriesFromEvents(std::vector<bool>());
+}
+
+std::vector<RainMinute> RainSeriesFromEvents(const std::vector<bool>& leaveOut) {
     const int32_t n = DataUnit::EventCount();
     std::vector<Tagged> rain;
     rain.reserve(size_t(std::max(n, 0)));
@@ -50,6 +54,9 @@ std::vector<RainMinute> RainSeriesFromEvents() {
             continue;
         }
         if (r.Count <= 0)
+            continue;
+        // A break before a left-out record stays pending for the next one.
+        if (size_t(i) < leaveOut.size() && leaveOut[size_t(i)])
             continue;
         rain.push_back({Analysis::MinuteNumber(r.DateTime), r.Count, pendingBreak});
         pendingBreak = false;

@@ -36,6 +36,8 @@ bool IsMarkerDate(TDateTime t);
 // From DataUnit's event table: rain records without marker dates, in time order, one entry per
 // minute (records of the same minute summed).
 std::vector<RainMinute> RainSeriesFromEvents();
+// The same without the records marked in `leaveOut` (by event-table index; accepted flags).
+std::vector<RainMinute> RainSeriesFromEvents(const std::vector<bool>& leaveOut);
 // From DataUnit::BucketFactor: the factor is thousandths of the display unit, and the unit is
 // inches when the factor is 10.
 double MillimetresPerTip();

@@ -1,8 +1,8 @@
 #include "app/DeviceManager.h"
 
-#include "app/HelpContexts.h"
+#include "help/HelpContexts.h"
 
-#include "link/PortAvailable.h"
+#include "link/PortAccess.h"
 #include "link/PortMap.h"
 
 #include <QDialog>
@@ -15,17 +15,11 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-struct PortRow {
-    QString name, path, description, maker, usb, state;
-};
-
-QList<PortRow> portRows() {
-    QList<PortRow> rows;
+QList<DevicePortRow> DevicePortRows() {
+    QList<DevicePortRow> rows;
     const auto infos = QSerialPortInfo::availablePorts();
     for (int n : PortMap::MappedPorts()) {
-        PortRow row;
+        DevicePortRow row;
         row.name = PortMap::PortName(n);
         row.path = PortMap::DevicePath(n);
         const QString target = QFileInfo(row.path).canonicalFilePath();
@@ -41,19 +35,17 @@ QList<PortRow> portRows() {
         }
         if (row.description.isEmpty() && row.path.startsWith(QLatin1String("/dev/pts/")))
             row.description = QStringLiteral("pseudo-terminal (virtual logger)");
-        row.state = PortAvailable(n) ? QStringLiteral("free") : QStringLiteral("in use");
+        row.state = PortAccess::StateText(PortAccess::ProbePort(n));
         rows.append(row);
     }
     return rows;
 }
 
-} // namespace
-
 void ShowDeviceManager(QWidget* parent) {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Serial Ports"));
     HelpContexts::Set(&dialog, HelpContexts::SerialPortList);
-    dialog.resize(720, 320);
+    dialog.resize(960, 320);
     auto* layout = new QVBoxLayout(&dialog);
     auto* intro = new QLabel(
         QStringLiteral(
@@ -75,20 +67,35 @@ void ShowDeviceManager(QWidget* parent) {
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    auto fill = [table] {
-        const QList<PortRow> rows = portRows();
+    // A state too long for its cell (the fix for a port without permission) is shown in full
+    // below the table as well.
+    auto* note = new QLabel(&dialog);
+    note->setObjectName(QStringLiteral("PortNote"));
+    note->setWordWrap(true);
+    note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto fill = [table, note] {
+        const QList<DevicePortRow> rows = DevicePortRows();
         table->setRowCount(int(rows.size()));
+        QStringList notes;
         for (int r = 0; r < rows.size(); ++r) {
-            const PortRow& p = rows[r];
+            const DevicePortRow& p = rows[r];
             const QString cells[] = {p.name, p.path, p.description, p.maker, p.usb, p.state};
-            for (int c = 0; c < 6; ++c)
-                table->setItem(r, c, new QTableWidgetItem(cells[c]));
+            for (int c = 0; c < 6; ++c) {
+                auto* item = new QTableWidgetItem(cells[c]);
+                item->setToolTip(cells[c]);
+                table->setItem(r, c, item);
+            }
+            if (p.state.startsWith(QLatin1String("no permission")))
+                notes << p.name + QStringLiteral(": ") + p.state;
         }
         table->resizeColumnsToContents();
         table->horizontalHeader()->setStretchLastSection(true);
+        note->setText(notes.join(QLatin1Char('\n')));
+        note->setVisible(!notes.isEmpty());
     };
     fill();
     layout->addWidget(table);
+    layout->addWidget(note);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
     QPushButton* refresh =

@@ -7,6 +7,7 @@
 #include "data/DataUnit.h"
 #include "link/PacketMatcher.h"
 #include "link/PauseTicks.h"
+#include "link/PortAccess.h"
 #include "link/PortAvailable.h"
 #include "link/PortMap.h"
 #include "link/SerialPort.h"
@@ -115,9 +116,27 @@ void LoggerLink::disarmAll() {
         m->setEnabled(false);
 }
 
+// A closed port is a lost link: no matcher may wake up on whatever port opens next.
 void LoggerLink::ClosePort() {
+    disarmAll();
     if (m_port->Open())
         m_port->setOpen(false);
+}
+
+// The logger is gone (its line changed, or its device disappeared): whatever chain was waiting
+// for it ends here, and the window takes input again.
+void LoggerLink::linkLost() {
+    m_clockChain = false;
+    m_clearPending = false;
+    m_pingTimer->setEnabled(false);
+    if (m_downloadActive)
+        AbortButtonClick();
+    disarmAll();
+    if (m_erase->isVisible())
+        m_erase->Finish();
+    closeConnectDialog();
+    m_main.DisconnectExecute();
+    m_main.SetMainEnabled(true);
 }
 
 // ---------------------------------------------------------------- discovery
@@ -173,7 +192,12 @@ void LoggerLink::StartAutoDetect() {
         SendPing();
     } else {
         closeConnectDialog();
-        Prompts::ShowMessage(QStringLiteral("No Available serial ports!"));
+        // On Linux the usual reason is a device the user may not open: say so, with the fix.
+        const QString denied = PortAccess::NoPermissionMessage(PortAccess::ProbeMappedPorts());
+        if (denied.isEmpty())
+            Prompts::ShowMessage(QStringLiteral("No Available serial ports!"));
+        else
+            Prompts::ShowError(denied);
         m_main.SetMainEnabled(true);
     }
 }
@@ -248,7 +272,7 @@ void LoggerLink::DetectPingPacketStringPacket() {
 
 void LoggerLink::QPacketStringPacket(const QByteArray& reply) {
     if (m_erase->isVisible())
-        m_erase->close();
+        m_erase->Finish();
     m_main.SetMainEnabled(true);
 
     DeviceStatus status = m_main.Status();
@@ -304,17 +328,17 @@ void LoggerLink::WatchLine() {
         m_port->WatchCtsChange();
 }
 
+// The port stays open; the next command closes it.
 void LoggerLink::ComPortTriggerModemStatus() {
-    disarmAll();
-    m_main.DisconnectExecute();
-    closeConnectDialog();
+    linkLost();
 }
 
-// A logger unplugged mid-download will send nothing more: the download ends as an abort would,
-// keeping what arrived in "download.txt", and the window takes input again.
+// An unplugged logger sends nothing more, whether a command was running or not: a download ends
+// as an abort would (what arrived stays in "download.txt"), and the program disconnects at once
+// rather than offering commands that can only run into a time-out.
 void LoggerLink::ComPortDeviceLost() {
-    if (m_downloadActive)
-        AbortButtonClick();
+    linkLost();
+    ClosePort();
 }
 
 // ---------------------------------------------------------------- maintenance
@@ -409,7 +433,9 @@ void LoggerLink::startClear() {
     m_erase->Start();
 }
 
+// Also a late answer, after the erase window's 31 seconds: the chain goes on as usual.
 void LoggerLink::CPacketStringPacket() {
+    m_main.SetMainEnabled(false);
     send(':');
     PauseTicks(10);
     m_main.ShowStatus(QStringLiteral("Memory cleared"), 2);
@@ -418,16 +444,10 @@ void LoggerLink::CPacketStringPacket() {
     send('Q');
 }
 
-// The erase dialog has run its time. A logger that never answered "c" at all leaves CPacket
-// waiting for an "OK" without a time-out of its own; left armed, the "OK" that ends a later
-// status reply would announce a clearing that never happened.
+// The erase window has run its time; the logger may still be clearing. CPacket stays armed: a
+// late answer is handled as any other, and only a lost link disarms it.
 void LoggerLink::EraseTimeUp() {
     m_main.SetMainEnabled(true);
-    if (!m_c->Enabled())
-        return;
-    m_c->setEnabled(false);
-    Prompts::ShowMessage(QStringLiteral("Error clearing memory!"));
-    m_main.ShowStatus(QStringLiteral("Error, memory not cleared"), 2);
 }
 
 void LoggerLink::CPacketTimeout() {

@@ -82,6 +82,7 @@ private:
     bool openPort(int n); // false when it could not be opened; the scan goes on
     bool openFirstAvailable(int from);
     void closeConnectDialog();
+    void linkLost();
     void startSetClock();
     void startClear();
     void saveCapture();

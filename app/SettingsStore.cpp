@@ -2,6 +2,8 @@
 
 #include "ui/OmbrexError.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
@@ -32,6 +34,9 @@ int SettingsStore::ReadInteger(const QString& section, const QString& name, int 
     if (!m_settings->contains(k))
         return defaultValue;
     const QVariant value = m_settings->value(k);
+    // There, but nothing can be made of it ("@Invalid()", a value of a type not known here).
+    if (!value.isValid())
+        throw OmbrexError(QStringLiteral("Failed to get data for '%1'").arg(name));
     // An ini value with a comma reads back as a list; a registry DWORD as a number.
     if (value.typeId() != QMetaType::QString)
         throw OmbrexError(QStringLiteral("Invalid data type for '%1'").arg(name));
@@ -53,6 +58,9 @@ void SettingsStore::WriteBool(const QString& section, const QString& name, bool 
 }
 
 void SettingsStore::write(const QString& section, const QString& name, const QString& text) {
+    // The sections live in one file: without its folder no section can be made.
+    if (!QDir().mkpath(QFileInfo(m_settings->fileName()).path()))
+        throw OmbrexError(QStringLiteral("Failed to create key %1").arg(section));
     if (!m_settings->isWritable())
         throw OmbrexError(QStringLiteral("Failed to set data for '%1'").arg(name));
     m_settings->setValue(key(section, name), text);

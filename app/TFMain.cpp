@@ -1,8 +1,8 @@
 #include "app/TFMain.h"
 
+#include "analysis/QualityState.h"
 #include "app/ControlBar.h"
 #include "app/DeviceManager.h"
-#include "app/HelpSystem.h"
 #include "app/Links.h"
 #include "app/LoggerLink.h"
 #include "app/SettingsKeys.h"
@@ -13,13 +13,16 @@
 #include "data/DataUnit.h"
 #include "export/TExportForm.h"
 #include "export/XlsxSpreadsheet.h"
+#include "help/HelpSystem.h"
 #include "link/SerialPort.h"
 #include "ui/DesktopOpener.h"
 #include "ui/IntervalTimer.h"
 #include "ui/OmbrexError.h"
 #include "ui/Prompts.h"
 #include "views/TChildGraph.h"
+#include "views/TChildHyetograph.h"
 #include "views/TChildInfo.h"
+#include "views/TChildQuality.h"
 #include "views/TChildText.h"
 
 #include <QCloseEvent>
@@ -160,14 +163,20 @@ void TFMain::runLinkCommand(void (LoggerLink::*handler)()) {
     Prompts::Guarded([link, handler] { (link->*handler)(); });
 }
 
+namespace {
+// A hint shows as the item's tool tip and, on hover, as its status tip.
+void SetHint(QAction* a, const QString& hint) {
+    a->setToolTip(hint);
+    a->setStatusTip(hint);
+}
+} // namespace
+
 QAction* TFMain::addItem(QMenu* menu, const QString& name, const QString& caption,
                          const QString& hint, const QString& icon) {
     auto* a = new QAction(caption, this);
     a->setObjectName(name);
-    if (!hint.isEmpty()) {
-        a->setToolTip(hint);
-        a->setStatusTip(hint);
-    }
+    if (!hint.isEmpty())
+        SetHint(a, hint);
     if (!icon.isEmpty())
         a->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(icon)));
     menu->addAction(a);
@@ -212,7 +221,7 @@ void TFMain::buildMenus() {
     m_items["MnuSelectAll"]->setEnabled(false);
     edit->addSeparator();
     QMenu* toolbars = edit->addMenu(QStringLiteral("Toolbars"));
-    toolbars->setToolTip(QStringLiteral("Configure toolbars"));
+    SetHint(toolbars->menuAction(), QStringLiteral("Configure toolbars"));
     for (const char* name : {"MnuToolbarFile", "MnuToolbarActions", "MnuToolbarWindows"}) {
         static const QHash<QString, QString> captions{{"MnuToolbarFile", "File/Edit"},
                                                       {"MnuToolbarActions", "Actions"},
@@ -243,8 +252,7 @@ void TFMain::buildMenus() {
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral("S&ettings"));
     QMenu* collector = settings->addMenu(QStringLiteral("Collector"));
-    collector->setToolTip(QStringLiteral("Set collector type"));
-    collector->setToolTipsVisible(true);
+    SetHint(collector->menuAction(), QStringLiteral("Set collector type"));
     const char* collectorCaptions[] = {"0.01 in/tip", "0.10 mm/tip", "0.20 mm/tip", "0.254 mm/tip",
                                        "0.50 mm/tip"};
     void (TFMain::*collectorHandlers[])() = {&TFMain::MBF001Click, &TFMain::MBF010Click,
@@ -261,6 +269,10 @@ void TFMain::buildMenus() {
     hyetra->setCheckable(true);
     hyetra->setChecked(true);
     on(hyetra, &TFMain::MnuHyetraClick);
+    QAction* leaveOut = addItem(settings, "MnuLeaveOutFlags", "Leave Out Accepted Flags",
+                                "Analysis leaves out records whose flags were accepted");
+    leaveOut->setCheckable(true);
+    on(leaveOut, &TFMain::MnuLeaveOutFlagsClick);
     QAction* usb = addItem(version, "MnuHyetraUsb", "Hyetra 2.0 (USB)");
     usb->setCheckable(true);
     on(usb, &TFMain::MnuHyetraUsbClick);
@@ -275,6 +287,10 @@ void TFMain::buildMenus() {
     on(addItem(window, "MnuText", "T&ext", "Create a Text window", "text"), &TFMain::MnuTextClick);
     on(addItem(window, "MnuGraph", "&Graph", "Create a Graph window", "graph"),
        &TFMain::MnuGraphClick);
+    on(addItem(window, "MnuHyetograph", "&Hyetograph", "Create a Hyetograph window", "hyetograph"),
+       &TFMain::MnuHyetographClick);
+    on(addItem(window, "MnuQuality", "&Quality", "Create a Quality window"),
+       &TFMain::MnuQualityClick);
     window->addSeparator();
     on(addItem(window, "MnuTile", "&Tile", "Tile windows", "tile"), &TFMain::MnuTileClick);
     on(addItem(window, "MnuCascade", "&Cascade", "Cascade windows", "cascade"),
@@ -322,8 +338,8 @@ void TFMain::buildToolbars() {
                                      "", "MnuHelp", ""});
     m_loggerTools = make("LoggerTools", {"MnuAutoDetect", "MnuDisconnect", "MnuDownload",
                                          "MnuSetClock", "MnuClear", "MnuSetId"});
-    m_windowTools = make(
-        "WindowTools", {"MnuInfo", "MnuText", "MnuGraph", "MnuTile", "MnuCascade", "MnuDefaults"});
+    m_windowTools = make("WindowTools", {"MnuInfo", "MnuText", "MnuGraph", "MnuHyetograph",
+                                         "MnuTile", "MnuCascade", "MnuDefaults"});
     m_controlBar->place(m_fileTools, 11, 2);
     m_controlBar->place(m_loggerTools, 310, 2);
     m_controlBar->place(m_windowTools, 510, 2);
@@ -372,6 +388,10 @@ void TFMain::readSettings() {
         readOr([&] { return store.ReadBool(K::Settings, K::KeepDownloads, true); }, true));
     m_items["MnuHyetra"]->setChecked(m_loggerModel == 1);
     m_items["MnuHyetraUsb"]->setChecked(m_loggerModel != 1);
+    const bool leaveOut =
+        readOr([&] { return store.ReadBool(K::Analysis, K::LeaveOutAcceptedFlags, false); }, false);
+    Analysis::SetLeaveOutAcceptedFlags(leaveOut);
+    m_items["MnuLeaveOutFlags"]->setChecked(leaveOut);
 
     struct Band {
         QLatin1StringView section;
@@ -525,20 +545,25 @@ void TFMain::DisconnectExecute() {
 void TFMain::NoDataExecute() {
     applyChanges(CommandState::Action::NoData);
     DataUnit::ClearTables();
+    Analysis::ForgetMemoryDecisions();
     RefreshDataViews();
 }
 
 void TFMain::GotDataExecute() {
     applyChanges(CommandState::Action::GotData);
+    // Decisions kept in memory name records of the tables just replaced.
+    Analysis::ForgetMemoryDecisions();
+    for (TChildHyetograph* h : children<TChildHyetograph>())
+        h->ShowAll();
 }
 
 void TFMain::ChildActivate() {
     QMdiSubWindow* active = ActiveChild();
-    if (qobject_cast<TChildInfo*>(active))
+    if (qobject_cast<TChildInfo*>(active) || qobject_cast<TChildQuality*>(active))
         applyChanges(CommandState::Action::ActivateInfo);
     else if (qobject_cast<TChildText*>(active))
         applyChanges(CommandState::Action::ActivateText);
-    else if (qobject_cast<TChildGraph*>(active))
+    else if (qobject_cast<TChildGraph*>(active) || qobject_cast<TChildHyetograph*>(active))
         applyChanges(CommandState::Action::ActivateGraph);
 }
 
@@ -598,6 +623,20 @@ void TFMain::MnuTextClick() {
 void TFMain::MnuGraphClick() {
     showOrCreate<TChildGraph>();
 }
+void TFMain::MnuHyetographClick() {
+    showOrCreate<TChildHyetograph>();
+}
+void TFMain::MnuQualityClick() {
+    showOrCreate<TChildQuality>();
+}
+
+void TFMain::MnuLeaveOutFlagsClick() {
+    const bool leaveOut = m_items["MnuLeaveOutFlags"]->isChecked();
+    Analysis::SetLeaveOutAcceptedFlags(leaveOut);
+    Prompts::Guarded(
+        [&] { SettingsStore().WriteBool(K::Analysis, K::LeaveOutAcceptedFlags, leaveOut); });
+    RefreshDataViews();
+}
 
 TChildGraph* TFMain::CreateGraphWindow() {
     auto* w = new TChildGraph(this);
@@ -646,6 +685,8 @@ void TFMain::RefreshAllChildren() {
         w->StatusRefresh();
     for (TChildGraph* w : GraphWindows())
         w->UpdateGraph();
+    for (TChildHyetograph* w : children<TChildHyetograph>())
+        w->Refresh();
 }
 
 void TFMain::RefreshDataViews() {
@@ -654,6 +695,10 @@ void TFMain::RefreshDataViews() {
             g->UpdateGraph();
         else if (auto* t = qobject_cast<TChildText*>(w))
             t->UpdateText();
+        else if (auto* h = qobject_cast<TChildHyetograph*>(w))
+            h->Refresh();
+        else if (auto* q = qobject_cast<TChildQuality*>(w))
+            q->Refresh();
     }
 }
 
@@ -670,6 +715,8 @@ void TFMain::MnuCopyClick() {
         t->CopytoClipboardClick();
     else if (auto* g = qobject_cast<TChildGraph*>(ActiveChild()))
         g->CopyToClipboard();
+    else if (auto* h = qobject_cast<TChildHyetograph*>(ActiveChild()))
+        h->CopyToClipboard();
 }
 
 void TFMain::MnuSelectAllClick() {
@@ -684,6 +731,8 @@ void TFMain::MnuPrintClick() {
         g->DoPrint(Printer());
     else if (auto* t = qobject_cast<TChildText*>(ActiveChild()))
         t->DoPrint(Printer());
+    else if (auto* h = qobject_cast<TChildHyetograph*>(ActiveChild()))
+        h->DoPrint(Printer());
 }
 
 // ---------------------------------------------------------------- help, about, system

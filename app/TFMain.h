@@ -74,6 +74,9 @@ public:
     void MnuInfoClick();
     void MnuTextClick();
     void MnuGraphClick();
+    void MnuHyetographClick();
+    void MnuQualityClick();
+    void MnuLeaveOutFlagsClick();
     void MnuTileClick();
     void MnuCascadeClick();
     void MnuCopyClick() override;

@@ -1,9 +1,10 @@
-#include "app/HelpKeyFilter.h"
-#include "app/HelpSystem.h"
-#include "app/HelpViewer.h"
 #include "app/QtPrompts.h"
 #include "app/Startup.h"
 #include "app/TFMain.h"
+#include "app/TerminationSignals.h"
+#include "help/HelpKeyFilter.h"
+#include "help/HelpSystem.h"
+#include "help/HelpViewer.h"
 #include "link/dialogs/SelectPortChooser.h"
 
 #include <QApplication>
@@ -28,8 +29,9 @@ int main(int argc, char** argv) {
     SelectPortChooser chooser;
     PortChooser::Install(&chooser);
 
+    TerminationSignals termination;
     auto window = StartUp();
-    const int rc = app.exec();
+    const int rc = termination.Received() ? 0 : app.exec();
     window.reset();
     HelpSystem::Install(nullptr);
     PortChooser::Install(nullptr);

@@ -56,6 +56,8 @@ def figures(runs):
     xlsx = find(runs, "BM_EventsReport_Xlsx")
     lxw = find(runs, "BM_EventsCells_Libxlsxwriter")
     peak = find(runs, "BM_PeakMemory_FullMemoryThreeViews")
+    hyetograph = find(runs, "BM_Hyetograph_OneYearOneMinute")
+    flags = find(runs, "BM_QualityFlags_TenYears")
     cpu = counter(download, "program_cpu_s")
     line = counter(download, "line_time_115200_s")
     peak_mb = counter(peak, "peak_MB")
@@ -77,6 +79,10 @@ def figures(runs):
          ms(seconds(lxw)), seconds(xlsx), seconds(lxw), 2.0, "<= 2"),
         ("5 Peak memory, full memory and three views", f"{peak_mb:.0f} MB" if peak_mb else "-",
          "limit", "300 MB", peak_mb, 300.0, 1.0 - 1e-12, "< 1"),
+        ("Hyetograph of a year of one-minute data painted", ms(seconds(hyetograph)), "limit",
+         "100.0 ms", seconds(hyetograph), 0.1, 1.0, "<= 1"),
+        ("Quality flags over ten years of records", ms(seconds(flags)), "limit", "200.0 ms",
+         seconds(flags), 0.2, 1.0, "<= 1"),
     ] + archive_figures(runs)
 
 
@@ -127,6 +133,8 @@ def others(runs):
     time_row("minute report over one year (xlsx)", "BM_MinuteReportYear_Xlsx",
              ("peak_MB", "MB peak"))
     time_row("serial dispatch of 4 MB through two matchers", "BM_DispatchThroughMatchers/4")
+    time_row("hyetograph of a year with one-minute bars, decimated",
+             "BM_Hyetograph_OneYearOneMinuteBars", ("bars", "bars"))
     for label, name in (("archive: full memory added, CPU", "BM_ArchiveAddFullMemory"),
                         ("archive: ten-year station opened and painted, CPU",
                          "BM_OpenTenYearStation")):

@@ -1,25 +1,10 @@
-# The help integration: the viewer sources of ombrex_app, chmlib, and "Ombrex 2.chm" compiled
-# from resources/help with chmcmd into the program folder.
-
-target_sources(ombrex_app PRIVATE
-    ${CMAKE_SOURCE_DIR}/app/HelpBrowser.cpp ${CMAKE_SOURCE_DIR}/app/HelpBrowser.h
-    ${CMAKE_SOURCE_DIR}/app/HelpChmFile.cpp ${CMAKE_SOURCE_DIR}/app/HelpChmFile.h
-    ${CMAKE_SOURCE_DIR}/app/HelpContents.cpp ${CMAKE_SOURCE_DIR}/app/HelpContents.h
-    ${CMAKE_SOURCE_DIR}/app/HelpContexts.cpp ${CMAKE_SOURCE_DIR}/app/HelpContexts.h
-    ${CMAKE_SOURCE_DIR}/app/HelpKeyFilter.cpp ${CMAKE_SOURCE_DIR}/app/HelpKeyFilter.h
-    ${CMAKE_SOURCE_DIR}/app/HelpViewer.cpp ${CMAKE_SOURCE_DIR}/app/HelpViewer.h
-    ${CMAKE_SOURCE_DIR}/app/HelpWindow.cpp ${CMAKE_SOURCE_DIR}/app/HelpWindow.h)
-
-# chmlib (Debian libchm-dev) has no pkg-config file.
-find_path(CHM_INCLUDE_DIR chm_lib.h REQUIRED)
-find_library(CHM_LIBRARY chm REQUIRED)
-target_include_directories(ombrex_app SYSTEM PUBLIC ${CHM_INCLUDE_DIR})
-target_link_libraries(ombrex_app PUBLIC ${CHM_LIBRARY})
+# The help file: "Ombrex 2.chm" compiled from resources/help with chmcmd into the program
+# folder, where the program looks for it.
 
 find_program(CHMCMD chmcmd REQUIRED) # Debian fp-utils
 
 set(OMBREX_HELP_SOURCE_DIR ${CMAKE_SOURCE_DIR}/resources/help)
-set(OMBREX_HELP_STAGE_DIR ${CMAKE_BINARY_DIR}/help)
+set(OMBREX_HELP_STAGE_DIR ${CMAKE_CURRENT_BINARY_DIR}/chm)
 set(OMBREX_HELP_FILE "${OMBREX_PROGRAM_DIR}/Ombrex 2.chm")
 file(GLOB OMBREX_HELP_SOURCES CONFIGURE_DEPENDS
     ${OMBREX_HELP_SOURCE_DIR}/*.htm ${OMBREX_HELP_SOURCE_DIR}/*.css
@@ -37,5 +22,4 @@ add_custom_command(OUTPUT ${OMBREX_HELP_FILE}
     DEPENDS ${OMBREX_HELP_SOURCES}
     COMMENT "Compiling the help file Ombrex 2.chm"
     VERBATIM)
-add_custom_target(ombrex_help ALL DEPENDS ${OMBREX_HELP_FILE})
-add_dependencies(ombrex ombrex_help)
+add_custom_target(ombrex_helpfile ALL DEPENDS ${OMBREX_HELP_FILE})

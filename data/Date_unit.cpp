@@ -84,6 +84,8 @@ QString WithoutTimeZone(const QString& format) {
             continue;
         out += c;
     }
+    // A zone some locales put in brackets ("H:mm:ss (t)") leaves them empty.
+    out.remove(QStringLiteral("()"));
     return out.simplified();
 }
 
@@ -180,13 +182,16 @@ QString ShortDateText(TDateTime value) {
     return QString::asprintf("%02d/%02d/%02d", p.month, p.day, std::abs(p.year % 100));
 }
 
+QString LongTimeFormat(const QLocale& locale) {
+    return locale.language() == QLocale::C
+               ? QStringLiteral("h:mm:ss AP")
+               : WithoutTimeZone(locale.timeFormat(QLocale::LongFormat));
+}
+
 QString LongTimeText(TDateTime value) {
     const QLocale locale;
-    const QString format = locale.language() == QLocale::C
-                               ? QStringLiteral("h:mm:ss AP")
-                               : WithoutTimeZone(locale.timeFormat(QLocale::LongFormat));
     const TDateParts p = DecodeDateTime(value);
-    return locale.toString(QTime(p.hour, p.minute, p.second, p.msec), format);
+    return locale.toString(QTime(p.hour, p.minute, p.second, p.msec), LongTimeFormat(locale));
 }
 
 QString LoggerTimeText(TDateTime value, QChar separator) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <cstdint>
 
@@ -33,6 +34,8 @@ int ExpandTwoDigitYear(int yy);
 QString ShortDateText(TDateTime value);
 // The long time format of the user's locale ("4:15:00 PM" with United States settings).
 QString LongTimeText(TDateTime value);
+// The Qt time format LongTimeText writes with under `locale`, without a time zone.
+QString LongTimeFormat(const QLocale& locale);
 
 // "MM/dd/yy" + separator + "hh:mm": the logger's date text, also the data-file layout (',').
 QString LoggerTimeText(TDateTime value, QChar separator = QLatin1Char(' '));

@@ -9,8 +9,9 @@ using ReportTime::CompareByDay;
 using ReportTime::CompareWithTolerance;
 using ReportTime::DateTimeText;
 
-void ExportByDay(const ReportContext& context) {
-    Session sheet(context);
+namespace {
+
+void DayRows(Session& sheet, const ReportContext& context) {
     const int32_t count = DataUnit::DailyCount();
     if (count < 1) {
         sheet.write(QStringLiteral("c7"), NoDataRemark);
@@ -50,8 +51,7 @@ void ExportByDay(const ReportContext& context) {
     }
 }
 
-void ExportEvents(const ReportContext& context) {
-    Session sheet(context);
+void EventRows(Session& sheet, const ReportContext& context) {
     const int32_t count = DataUnit::EventCount();
     bool outOfRange = false;
     int32_t first = 0;
@@ -70,4 +70,18 @@ void ExportEvents(const ReportContext& context) {
         sheet.writeRow(row, 'a', DateTimeText(record.DateTime));
         sheet.writeRow(row, 'b', DataUnit::FormatDepth(record.Count));
     }
+}
+
+} // namespace
+
+void ExportByDay(const ReportContext& context) {
+    Session sheet(context);
+    DayRows(sheet, context);
+    sheet.finish();
+}
+
+void ExportEvents(const ReportContext& context) {
+    Session sheet(context);
+    EventRows(sheet, context);
+    sheet.finish();
 }

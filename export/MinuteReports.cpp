@@ -7,6 +7,7 @@
 #include "ui/Prompts.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace ReportSheet;
 using namespace ReportTime;
@@ -30,13 +31,46 @@ int32_t FirstEventFrom(TDateTime from) {
     return i;
 }
 
-} // namespace
+// The end of the first interval, on the grid of ends through `origin`, that holds `t` and does
+// not end before `origin`.
+TDateTime GridEndHolding(TDateTime origin, TDateTime t, TDateTime length) {
+    auto steps = int64_t(std::ceil((t - origin - OneMillisecond) / length));
+    return TruncToMinute(origin + double(std::max<int64_t>(steps, 0)) * length);
+}
 
-void ExportByMinute(const ReportContext& context) {
-    const bool skipLongGaps = Prompts::Confirm(SkipLongGapsQuestion);
+// After a power reset the logger dates its records from the marker until its clock is set
+// again. The first record dated at or after the last one before the reset is that setting: the
+// grid starts anew there, never with a row for every step of the years in between.
+class ResetClock {
+public:
+    // A marker record, after the record dated `lastBefore`, with the grid at `gridBefore`.
+    void marker(TDateTime lastBefore, TDateTime gridBefore) {
+        if (m_active) {
+            lastBefore = std::max(m_lastBefore, lastBefore);
+            gridBefore = std::max(m_gridBefore, gridBefore);
+        }
+        m_lastBefore = lastBefore;
+        m_gridBefore = gridBefore;
+        m_active = true;
+    }
+    // True once, for the record whose date shows that the clock was set again.
+    bool setAgainBy(TDateTime dateTime) {
+        if (!m_active || IsMarkerDate(dateTime) || CompareWithTolerance(dateTime, m_lastBefore) < 0)
+            return false;
+        m_active = false;
+        return true;
+    }
+    TDateTime gridBefore() const { return m_gridBefore; }
+
+private:
+    TDateTime m_lastBefore = 0;
+    TDateTime m_gridBefore = 0;
+    bool m_active = false;
+};
+
+void MinuteRows(Session& sheet, const ReportContext& context, bool skipLongGaps) {
     QString remark;
     int32_t row = FirstDataRow;
-    Session sheet(context);
     const int32_t count = DataUnit::EventCount();
     if (count < 1) {
         sheet.write(QStringLiteral("c7"), NoDataRemark);
@@ -44,9 +78,7 @@ void ExportByMinute(const ReportContext& context) {
     }
     const TDateTime rangeTo = context.RangeTo;
     TDateTime previous = context.RangeFrom - OneMinute;
-    // Where the grid stood before the last marker record, while the record after it is due.
-    TDateTime beforeMarker = 0;
-    bool afterMarker = false;
+    ResetClock resetClock;
     for (int32_t i = FirstEventFrom(context.RangeFrom); i < count; ++i) {
         bool outOfRange = false;
         const TRainRecord record = DataUnit::GetEvent(i, outOfRange);
@@ -62,17 +94,15 @@ void ExportByMinute(const ReportContext& context) {
             dateTime = rangeTo;
             tips = 0;
         }
-        // Records after a reset dated from the marker's clock go on from the marker. One dated
-        // after the grid as it stood (the clock was set again) goes on from there: filling from
-        // the marker's year would write a row for every minute since.
-        if (afterMarker && dateTime > beforeMarker)
-            cursor = beforeMarker;
-        afterMarker = false;
-        if (MinutesBetween(dateTime + OneSecond, cursor) > 1) {
+        // Leaving long gaps out already drops the jump of a clock set again.
+        const bool clockSetAgain = !skipLongGaps && resetClock.setAgainBy(dateTime);
+        // A date running backwards gets its remark, never filler rows.
+        const bool backwards = CompareWithTolerance(dateTime, cursor) < 0;
+        if (!clockSetAgain && MinutesBetween(dateTime + OneSecond, cursor) > 1) {
             if (skipLongGaps && MinutesBetween(dateTime, cursor) > LongGapMinutes) {
                 remark = NewEventRemark;
                 cursor = dateTime - OneMinute;
-            } else {
+            } else if (!backwards) {
                 // Filler rows, one a minute; these are not held to the row limit.
                 do {
                     cursor += OneMinute;
@@ -99,22 +129,16 @@ void ExportByMinute(const ReportContext& context) {
             }
         }
         ++row;
-        if (IsMarkerDate(dateTime)) {
-            afterMarker = true;
-            beforeMarker = std::max(cursor, previous);
-        }
+        if (IsMarkerDate(dateTime))
+            resetClock.marker(previous, std::max(cursor, previous));
         previous = dateTime;
         if (CompareWithTolerance(dateTime, rangeTo) >= 0 || row >= RowLimit)
             break;
     }
 }
 
-void ExportByInterval(const ReportContext& context, int32_t minutes) {
-    if (minutes < 1)
-        throw OmbrexError(QStringLiteral("The interval must be at least one minute long"));
-    QString remark;
+void IntervalRows(Session& sheet, const ReportContext& context, int32_t minutes) {
     int32_t row = FirstDataRow;
-    Session sheet(context);
     const int32_t count = DataUnit::EventCount();
     if (count < 1)
         return;
@@ -125,8 +149,7 @@ void ExportByInterval(const ReportContext& context, int32_t minutes) {
     TDateTime previous = context.RangeFrom - length;
     TDateTime intervalEnd = TruncToMinute(context.RangeFrom);
     int32_t intervalSum = 0;
-    TDateTime beforeMarkerEnd = 0;
-    bool afterMarker = false;
+    ResetClock resetClock;
 
     auto writeIntervalRow = [&](TDateTime end, int32_t tips, const QString& text) {
         sheet.writeRow(row, 'a', DateTimeText(end));
@@ -139,21 +162,23 @@ void ExportByInterval(const ReportContext& context, int32_t minutes) {
     for (;; ++i) {
         bool outOfRange = i >= count;
         const TRainRecord record = outOfRange ? TRainRecord() : DataUnit::GetEvent(i, outOfRange);
-        if (outOfRange) {
+        // The report ends with the interval in progress; a record after RangeTo is in none.
+        if (outOfRange || CompareWithTolerance(record.DateTime, context.RangeTo) > 0) {
             writeIntervalRow(intervalEnd, intervalSum, QString());
             break;
         }
         const TDateTime dateTime = record.DateTime;
-        remark.clear();
-        // As in the minute report: a record after a marker dated beyond the grid as it stood
-        // goes on with that grid instead of an interval for every step since the marker's year.
-        if (afterMarker && dateTime > beforeMarkerEnd)
-            intervalEnd = TruncToMinute(beforeMarkerEnd + length);
-        afterMarker = false;
+        QString remark;
+        if (resetClock.setAgainBy(dateTime)) {
+            // Only the marker's own count can be pending here; an empty interval is left out.
+            if (intervalSum != 0)
+                writeIntervalRow(intervalEnd, intervalSum, QString());
+            intervalEnd = GridEndHolding(resetClock.gridBefore(), dateTime, length);
+            intervalSum = 0;
+        }
         if (IsMarkerDate(dateTime)) {
             remark = PowerResetRemark;
-            afterMarker = true;
-            beforeMarkerEnd = intervalEnd;
+            resetClock.marker(previous, intervalEnd);
             intervalEnd = TruncToMinute(dateTime + length);
         } else if (previous > dateTime) {
             remark = SequenceErrorRemark;
@@ -165,15 +190,33 @@ void ExportByInterval(const ReportContext& context, int32_t minutes) {
             writeIntervalRow(intervalEnd, intervalSum, remark);
             intervalEnd = TruncToMinute(intervalEnd + length);
             intervalSum = record.Count;
-            if (CompareWithTolerance(dateTime, context.RangeTo) > 0)
-                break;
             while (CompareWithTolerance(dateTime, intervalEnd) > 0) {
                 writeIntervalRow(intervalEnd, 0, remark);
                 intervalEnd = TruncToMinute(intervalEnd + length);
             }
         }
         previous = dateTime;
-        if (dateTime > context.RangeTo)
+        // Within a millisecond after RangeTo: the record is in, and the report ends with it.
+        if (dateTime > context.RangeTo) {
+            writeIntervalRow(intervalEnd, intervalSum, QString());
             break;
+        }
     }
+}
+
+} // namespace
+
+void ExportByMinute(const ReportContext& context) {
+    const bool skipLongGaps = Prompts::Confirm(SkipLongGapsQuestion);
+    Session sheet(context);
+    MinuteRows(sheet, context, skipLongGaps);
+    sheet.finish();
+}
+
+void ExportByInterval(const ReportContext& context, int32_t minutes) {
+    if (minutes < 1)
+        throw OmbrexError(QStringLiteral("The interval must be at least one minute long"));
+    Session sheet(context);
+    IntervalRows(sheet, context, minutes);
+    sheet.finish();
 }

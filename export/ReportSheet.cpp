@@ -3,6 +3,7 @@
 #include "data/DataUnit.h"
 #include "ui/OmbrexError.h"
 #include "ui/Paths.h"
+#include "ui/Prompts.h"
 
 QString ReportTemplatePath() {
     return ProgramFolder() + QStringLiteral("Hyetra Report.xltx");
@@ -28,7 +29,20 @@ Session::Session(const ReportContext& context) {
 
 Session::~Session() {
     m_cursor.reset();
+    if (!m_app)
+        return;
+    try {
+        m_app->release();
+    } catch (const std::exception& e) {
+        Prompts::ShowGeneralError(e);
+    }
     m_app.reset();
+}
+
+void Session::finish() {
+    m_cursor.reset();
+    const std::unique_ptr<SpreadsheetApplication> app = std::move(m_app);
+    app->release();
 }
 
 void Session::select(const QString& address) {

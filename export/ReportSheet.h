@@ -26,11 +26,13 @@ constexpr int32_t Black = 0;
 bool IsMarkerDate(TDateTime t);
 
 // The common start on construction (create, visible, open the template, hourglass) and the
-// common end on destruction (restore the cursor, release the application), on every path.
+// common end: finish() when the report's rows are written, so that a failing release reaches the
+// caller; the destructor on the error paths, where a failing release is shown by itself.
 class Session {
 public:
     explicit Session(const ReportContext& context);
     ~Session();
+    void finish();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 

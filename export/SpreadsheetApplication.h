@@ -41,6 +41,9 @@ public:
     // A cell of the active sheet, by address such as "a7".
     virtual std::unique_ptr<SpreadsheetRange> Range(const QString& address) = 0;
     virtual std::unique_ptr<SpreadsheetRange> Selection() = 0;
+    // The release at the end of a report: the workbook passes to the user. Where that takes a
+    // step of its own (writing and showing the workbook) its failure is an OmbrexError.
+    virtual void release() {}
 };
 
 // Creating the object registered as "Excel.Application".

@@ -3,6 +3,7 @@
 #include "data/Date_unit.h"
 
 #include <QDate>
+#include <QTime>
 #include <charconv>
 
 namespace {
@@ -85,6 +86,18 @@ bool ReadTime(QStringView s, qsizetype& pos, const QLocale& locale, double& frac
     return true;
 }
 
+// The time as the program writes it under the locale ("16.15.00", "16時15分00秒", "오후 4시 15분
+// 0초"): what the reports write is taken back the same under every locale.
+bool ReadLocaleTime(QStringView s, const QLocale& locale, double& fraction, bool& twelveHour) {
+    const QString format = LongTimeFormat(locale);
+    const QTime time = locale.toTime(s.toString(), format);
+    if (!time.isValid())
+        return false;
+    fraction = EncodeTime(time.hour(), time.minute(), time.second());
+    twelveHour = format.contains(QLatin1Char('a'), Qt::CaseInsensitive);
+    return true;
+}
+
 bool ReadDecimal(QStringView s, const QLocale& locale, double& value, int& decimals) {
     const QString point = locale.decimalPoint();
     QByteArray plain;
@@ -149,11 +162,14 @@ TypedValue InterpretTypedInput(const QString& text, const QLocale& locale) {
             return out;
         }
         double fraction = 0;
-        if (Expect(s, pos, QLatin1Char(' ')) &&
-            ReadTime(s, pos, locale, fraction, out.twelveHour) && pos == s.size()) {
-            out.kind = TypedValue::Kind::DateTime;
-            out.number = serial + fraction;
-            return out;
+        if (Expect(s, pos, QLatin1Char(' '))) {
+            const qsizetype timeStart = pos;
+            if ((ReadTime(s, pos, locale, fraction, out.twelveHour) && pos == s.size()) ||
+                ReadLocaleTime(s.mid(timeStart), locale, fraction, out.twelveHour)) {
+                out.kind = TypedValue::Kind::DateTime;
+                out.number = serial + fraction;
+                return out;
+            }
         }
     }
     if (ReadDecimal(s, locale, out.number, out.decimals)) {

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -19,6 +20,18 @@ namespace {
 uint32_t ColorToRgb(int32_t color) {
     const auto c = uint32_t(color);
     return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+// The reason a folder could not be made: the nearest part of its path that exists.
+QString WhyNoFolder(const QString& folder) {
+    QFileInfo part(folder);
+    while (!part.exists() && part.absoluteFilePath() != part.absolutePath())
+        part = QFileInfo(part.absolutePath());
+    if (!part.isDir())
+        return QStringLiteral("\"%1\" is a file, not a folder").arg(part.absoluteFilePath());
+    if (!part.isWritable())
+        return QStringLiteral("no permission to write in \"%1\"").arg(part.absoluteFilePath());
+    return QStringLiteral("the system refused");
 }
 
 } // namespace
@@ -94,6 +107,11 @@ SpreadsheetFactory XlsxSpreadsheet::Factory() {
     return [] { return std::unique_ptr<SpreadsheetApplication>(new XlsxSpreadsheet); };
 }
 
+void XlsxSpreadsheet::release() {
+    if (m_workbook && !m_saved)
+        saveReport();
+}
+
 void XlsxSpreadsheet::visible(bool value) {
     m_visible = value;
 }
@@ -130,7 +148,8 @@ QString XlsxSpreadsheet::saveReport() {
     m_saved = true;
     const QString folder = ReportsFolder();
     if (!QDir().mkpath(folder))
-        Fail(QStringLiteral("The reports folder \"%1\" cannot be created").arg(folder));
+        Fail(QStringLiteral("The reports folder \"%1\" cannot be created: %2")
+                 .arg(folder, WhyNoFolder(folder)));
     const QString path = ReserveReportFile(folder, QDateTime::currentDateTime());
     try {
         book.save(path);
@@ -138,8 +157,11 @@ QString XlsxSpreadsheet::saveReport() {
         QFile::remove(path);
         throw;
     }
-    if (m_visible)
-        DesktopOpener::Open(QUrl::fromLocalFile(path).toString());
+    if (m_visible && !DesktopOpener::Open(QUrl::fromLocalFile(path).toString()))
+        Fail(QStringLiteral("The report \"%1\" was written, but the desktop could not open it: no "
+                            "spreadsheet program could be started for it. The file stays where "
+                            "it is.")
+                 .arg(path));
     return path;
 }
 

@@ -21,6 +21,8 @@ public:
     std::unique_ptr<SpreadsheetWorkbooks> Workbooks() override;
     std::unique_ptr<SpreadsheetRange> Range(const QString& address) override;
     std::unique_ptr<SpreadsheetRange> Selection() override;
+    // Writes the workbook and opens it with the desktop's spreadsheet program.
+    void release() override;
 
     // Writes the workbook now (the release does this by itself); returns the file written.
     QString saveReport();

@@ -737,8 +737,13 @@ void XlsxWorkbook::save(const QString& path) {
 
     int error = 0;
     zip_t* zip = zip_open(path.toLocal8Bit().constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!zip)
-        Fail(QStringLiteral("The workbook \"%1\" cannot be written").arg(path));
+    if (!zip) {
+        zip_error_t reason;
+        zip_error_init_with_code(&reason, error);
+        const QString why = QString::fromLocal8Bit(zip_error_strerror(&reason));
+        zip_error_fini(&reason);
+        Fail(QStringLiteral("The workbook \"%1\" cannot be written: %2").arg(path, why));
+    }
     auto failed = [&]() {
         const QString why = QString::fromLocal8Bit(zip_strerror(zip));
         zip_discard(zip);

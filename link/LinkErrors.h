@@ -17,5 +17,6 @@ enum Code {
     NoByteToRead = -108,
     InvalidPort = -109,
     DeviceLost = -110,
+    PermissionDenied = -111,
 };
 } // namespace LinkError

@@ -1,6 +1,7 @@
 #include "link/SerialDevice.h"
 
 #include "link/LinkErrors.h"
+#include "link/PortAccess.h"
 
 #include <QFileInfo>
 #include <QLockFile>
@@ -109,6 +110,11 @@ void SerialDevice::open(const QString& portName, const QString& path, qint32 bau
             throw OmbrexError(
                 LinkError::DeviceInUse,
                 QStringLiteral("%1: the port is in use by another program").arg(describe()));
+        if (error == EACCES || error == EPERM)
+            throw OmbrexError(
+                LinkError::PermissionDenied,
+                QStringLiteral("%1: permission denied.\n%2")
+                    .arg(describe(), PortAccess::GroupFix(PortAccess::DeviceGroup(path))));
         if (error == ENOENT || error == ENXIO || error == ENODEV)
             throw OmbrexError(LinkError::DeviceMissing,
                               QStringLiteral("%1: the device does not exist (%2)")

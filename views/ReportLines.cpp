@@ -120,8 +120,22 @@ QColor ColourOf(LineColour colour) {
         return QColor(255, 0, 0);
     case LineColour::Grey:
         return QColor(128, 128, 128);
+    case LineColour::Flagged:
+        return QColor(214, 96, 0);
     case LineColour::Blue:
         break;
     }
     return QColor(0, 0, 255);
+}
+
+void MarkFlaggedEvents(ReportLines& lines, const std::vector<std::string>& flags) {
+    if (size_t(lines.texts.size()) != flags.size())
+        return; // "No Data Available", or a table that changed under the report
+    for (size_t i = 0; i < flags.size(); ++i) {
+        if (flags[i].empty())
+            continue;
+        lines.texts[qsizetype(i)] +=
+            QLatin1String("  [") + QLatin1String(flags[i]) + QLatin1Char(']');
+        lines.colours[i] = LineColour::Flagged;
+    }
 }

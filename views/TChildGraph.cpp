@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -78,6 +79,9 @@ TChildGraph::TChildGraph(ChildHost* host, QWidget* parent) : TChild(host, parent
     m_chart->setBackgroundRoundness(0);
     m_chart->setDropShadowEnabled(false);
     m_chart->setAnimationOptions(QChart::NoAnimation);
+    // The depths on the axis use the decimal separator the reports use.
+    m_chart->setLocalizeNumbers(true);
+    m_chart->setLocale(QLocale());
 
     m_set = new QBarSet(QString());
     m_set->setColor(Qt::red);

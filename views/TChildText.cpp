@@ -1,11 +1,13 @@
 #include "views/TChildText.h"
 
+#include "analysis/QualityState.h"
 #include "data/DataUnit.h"
+#include "export/WaitCursor.h"
 #include "views/ChildHost.h"
 #include "views/LineView.h"
 #include "views/TChildGraph.h"
+#include "views/TChildHyetograph.h"
 #include "views/TextPrint.h"
-#include "export/WaitCursor.h"
 
 #include <QMdiArea>
 #include <QMenu>
@@ -75,7 +77,11 @@ TChildText::TChildText(ChildHost* host, QWidget* parent) : TChild(host, parent) 
 void TChildText::build(ReportKind kind) {
     WaitCursor hourglass;
     m_lastBuilt = kind;
-    m_memo->setLines(BuildReportLines(kind));
+    ReportLines lines = BuildReportLines(kind);
+    if (kind == ReportKind::Event)
+        MarkFlaggedEvents(
+            lines, Analysis::UndismissedFlags(Analysis::ActiveFlags(), Analysis::FlagDecisions()));
+    m_memo->setLines(std::move(lines));
     setWindowTitle(kind == ReportKind::Event ? QStringLiteral("Text - Event")
                                              : QStringLiteral("Text - Daily"));
 }
@@ -131,6 +137,11 @@ void TChildText::GraphClick() {
     }
     if (!qobject_cast<TChildGraph*>(host()->ActiveChild()))
         host()->CreateGraphWindow();
+    // Open hyetographs follow the same days.
+    if (QMdiArea* area = mdiArea())
+        for (QMdiSubWindow* w : area->subWindowList())
+            if (auto* h = qobject_cast<TChildHyetograph*>(w))
+                h->ShowDays(range.first, range.last);
 }
 
 QStringList TChildText::PrintLines() const {

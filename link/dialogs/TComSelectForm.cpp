@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TComSelectForm::TComSelectForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("ComSelectForm"));
@@ -18,12 +19,10 @@ TComSelectForm::TComSelectForm(QWidget* parent) : QDialog(parent) {
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
-    setFixedSize(220, 131);
 
     auto* box = new QFrame(this);
     box->setFrameShape(QFrame::StyledPanel);
     box->setFrameShadow(QFrame::Sunken);
-    box->setGeometry(8, 8, 204, 49);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->setSpacing(2);
@@ -33,7 +32,7 @@ TComSelectForm::TComSelectForm(QWidget* parent) : QDialog(parent) {
     PortsComboBox = new QComboBox(this);
     PortsComboBox->setObjectName(QStringLiteral("PortsComboBox"));
     PortsComboBox->setEditable(false);
-    PortsComboBox->setGeometry(8, 64, 201, 23);
+
     for (int n = PortMap::FirstPort; n <= PortMap::LastPort; ++n)
         if (PortAvailable(n))
             PortsComboBox->addItem(PortMap::PortName(n));
@@ -42,14 +41,26 @@ TComSelectForm::TComSelectForm(QWidget* parent) : QDialog(parent) {
 
     OkBtn = new QPushButton(QStringLiteral("OK"), this);
     OkBtn->setObjectName(QStringLiteral("OkBtn"));
-    OkBtn->setGeometry(32, 98, 75, 25);
     OkBtn->setDefault(true);
     connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
 
     AbortBtn = new QPushButton(QStringLiteral("Cancel"), this);
     AbortBtn->setObjectName(QStringLiteral("AbortBtn"));
-    AbortBtn->setGeometry(114, 98, 75, 25);
     connect(AbortBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+    // 220 x 131 where the text fits; wider or taller where the font needs it, never cut.
+    const QSize text = box->sizeHint();
+    const int boxWidth = std::max(204, text.width());
+    const int boxHeight = std::max(49, text.height());
+    box->setGeometry(8, 8, boxWidth, boxHeight);
+    const int formWidth = boxWidth + 16;
+    const int comboTop = 8 + boxHeight + 7;
+    PortsComboBox->setGeometry(8, comboTop, boxWidth - 3, 23);
+    const int buttonsTop = comboTop + 34;
+    const int okLeft = (formWidth - 157 + 1) / 2;
+    OkBtn->setGeometry(okLeft, buttonsTop, 75, 25);
+    AbortBtn->setGeometry(okLeft + 82, buttonsTop, 75, 25);
+    setFixedSize(formWidth, buttonsTop + 33);
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();

@@ -2,6 +2,7 @@
 
 #include "ui/IntervalTimer.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -41,6 +42,19 @@ TFConnect::TFConnect(QWidget* mainWindow)
         const QRect m = mainWindow->geometry();
         move(m.left() + m.width() / 2 - width() / 2, m.top() + m.height() / 2 - height() / 2);
     }
+}
+
+// Escape: hiding the dialog alone would leave the scan running with no way to stop it.
+void TFConnect::reject() {
+    if (onCancel)
+        onCancel();
+}
+
+// A close request from the window manager (Alt+F4) is a Cancel too.
+void TFConnect::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (onCancel)
+        onCancel();
 }
 
 void TFConnect::ShowScanningPort(int port) {

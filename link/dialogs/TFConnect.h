@@ -9,7 +9,8 @@ class QPushButton;
 class IntervalTimer;
 
 // The Connect dialog shown while ports are scanned: an endless sweeping bar and the port being
-// tried. Cancel is reported through onCancel; the dialog does not close itself.
+// tried. Cancel, Escape and a close request are all reported through onCancel; the dialog does
+// not close itself (the scan closes it).
 class TFConnect : public QDialog {
     Q_OBJECT
 public:
@@ -22,6 +23,10 @@ public:
     IntervalTimer* Timer1;
 
     std::function<void()> onCancel;
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void centreLabel();

@@ -1,10 +1,9 @@
 #include "link/dialogs/TFName.h"
 
-#include <QKeyEvent>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 TFName::TFName(QWidget* mainWindow, const QString& name)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -28,22 +27,11 @@ TFName::TFName(QWidget* mainWindow, const QString& name)
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     CancelBtn->setGeometry(203, 66, 75, 25);
 
-    connect(OKBtn, &QPushButton::clicked, this, [this] {
-        const QString text = Edit1->text();
-        auto ok = onOk;
-        close();
-        if (ok)
-            ok(text);
-    });
-    connect(CancelBtn, &QPushButton::clicked, this, [this] {
-        auto cancel = onCancel;
-        close();
-        if (cancel)
-            cancel();
-    });
-    // Enter posts the OK handling so it runs after the key's own handling has finished.
-    connect(Edit1, &QLineEdit::returnPressed, this,
-            [this] { QTimer::singleShot(0, OKBtn, &QPushButton::click); });
+    // Enter anywhere in the dialog, the edit included, clicks the default button: once.
+    OKBtn->setDefault(true);
+    CancelBtn->setAutoDefault(false);
+    connect(OKBtn, &QPushButton::clicked, this, &TFName::answerOk);
+    connect(CancelBtn, &QPushButton::clicked, this, &TFName::answerCancel);
 
     if (mainWindow) {
         const QRect m = mainWindow->geometry();
@@ -51,11 +39,40 @@ TFName::TFName(QWidget* mainWindow, const QString& name)
     }
 }
 
-void TFName::keyPressEvent(QKeyEvent* event) {
-    // Escape would close the dialog without telling the main window.
-    if (event->key() == Qt::Key_Escape) {
-        CancelBtn->click();
+void TFName::answerOk() {
+    if (m_answered)
         return;
+    m_answered = true;
+    const QString text = Edit1->text();
+    auto ok = onOk;
+    close();
+    if (ok)
+        ok(text);
+}
+
+void TFName::answerCancel() {
+    if (m_answered)
+        return;
+    m_answered = true;
+    auto cancel = onCancel;
+    close();
+    if (cancel)
+        cancel();
+}
+
+// Escape.
+void TFName::reject() {
+    answerCancel();
+}
+
+// A close request from the window manager (Alt+F4) is a Cancel; the main window must not stay
+// waiting for an answer that will never come.
+void TFName::closeEvent(QCloseEvent* event) {
+    if (!m_answered) {
+        m_answered = true;
+        if (onCancel)
+            onCancel();
     }
-    QDialog::keyPressEvent(event);
+    // Not QDialog's: it would turn the close into a reject, and the answer is given already.
+    event->accept();
 }

@@ -7,7 +7,9 @@ class QLineEdit;
 class QPushButton;
 
 // "Set Device Name": the name the logger should carry, at most 32 characters. It hands the
-// name back through onOk (after which it closes); Enter in the edit acts as OK.
+// name back through onOk (after which it closes); Enter in the edit acts as OK. Escape and a
+// close request act as Cancel. It answers once: whatever comes after the first answer is
+// ignored.
 class TFName : public QDialog {
     Q_OBJECT
 public:
@@ -20,6 +22,13 @@ public:
     std::function<void(const QString&)> onOk;
     std::function<void()> onCancel;
 
+    void reject() override;
+
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void answerOk();
+    void answerCancel();
+    bool m_answered = false;
 };

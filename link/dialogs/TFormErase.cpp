@@ -31,7 +31,7 @@ TFormErase::TFormErase(QWidget* mainWindow)
         ProgressBar1->setValue(ProgressBar1->value() + 1);
         if (ProgressBar1->value() > 30) {
             // Closed first, so what the time-up has to say is not shown over a finished gauge.
-            close();
+            Finish();
             if (onTimeUp)
                 onTimeUp();
         }
@@ -48,27 +48,43 @@ void TFormErase::Start() {
     activateWindow();
     // Window activation is not delivered everywhere (offscreen, some window managers); starting
     // here as well keeps the 31 seconds honest.
-    if (!Timer1->enabled()) {
-        ProgressBar1->setValue(0);
-        Timer1->setEnabled(true);
-    }
+    restartBar();
+}
+
+void TFormErase::Finish() {
+    m_finishing = true;
+    close();
+    m_finishing = false;
+}
+
+void TFormErase::restartBar() {
+    ProgressBar1->setValue(0);
+    Timer1->restart();
 }
 
 bool TFormErase::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate && !Timer1->enabled()) {
-        ProgressBar1->setValue(0);
-        Timer1->setEnabled(true);
-    }
+    if (e->type() == QEvent::WindowActivate && isVisible())
+        restartBar();
     return QDialog::event(e);
 }
 
+// The erase cannot be cancelled, and closing the window would leave the main window waiting
+// with nothing left to end the wait: only the time-up and Finish close it.
 void TFormErase::closeEvent(QCloseEvent* e) {
+    if (!m_finishing) {
+        e->ignore();
+        return;
+    }
     Timer1->setEnabled(false);
-    QDialog::closeEvent(e);
+    e->accept();
+}
+
+void TFormErase::reject() {
+    // Escape: the erase cannot be cancelled.
 }
 
 void TFormErase::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape)
-        return; // the erase cannot be cancelled
+        return;
     QDialog::keyPressEvent(e);
 }

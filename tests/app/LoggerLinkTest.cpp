@@ -9,23 +9,29 @@
 #include "link/PortChooser.h"
 #include "link/SerialPort.h"
 #include "link/dialogs/TDLForm.h"
+#include "link/dialogs/TFConnect.h"
 #include "link/dialogs/TFName.h"
 #include "link/dialogs/TFormErase.h"
 #include "tests/app/LoggerLinkSupport.h"
 #include "tests/sim/SimHarness.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/TestUtil.h"
+#include "ui/IntervalTimer.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using Prompts::Answer;
@@ -293,4 +299,121 @@ TEST(LoggerLink, LoggerUnpluggedMidDownload) {
     // The window can start again: Auto Detect is offered once the port is closed.
     w->Action("MnuDisconnect")->trigger();
     EXPECT_TRUE(w->Action("MnuAutoDetect")->isEnabled());
+}
+
+// Enter in the name edit answers OK once: the logger receives one name exchange and nothing
+// else. (Answered twice, the second exchange ran into the first, and the "c" of "cedar" was
+// once read as the clear command.)
+TEST(LoggerLink, EnterInTheNameEditSendsTheNameOnce) {
+    const QString log = TestFolder() + "/sim.log";
+    const QString state = TestFolder() + "/state.json";
+    SimProcess sim({"--port", "1", "--fast", "--records", "20", "--log", log, "--state", state});
+    seedSettings(2, 1);
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    ASSERT_TRUE(autoDetect(*w));
+    w->Action("MnuSetId")->trigger();
+    QPointer<TFName> dialog = w->findChild<TFName*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->Edit1->selectAll();
+    QTest::keyClicks(dialog->Edit1, "cedar");
+    QTest::keyClick(dialog->Edit1, Qt::Key_Return);
+    EXPECT_TRUE(!dialog || !dialog->isVisible());
+    EXPECT_EQ(received(log).size(), 2); // the name goes out once the dialog has closed
+    ASSERT_TRUE(WaitUntil([&] { return w->windowTitle() == "Ombrex V2.4 - cedar"; }, 5000));
+    SpinFor(1500); // a second exchange would have arrived by now
+    EXPECT_TRUE(connected(*w));
+    EXPECT_EQ(received(log).mid(2), QStringList({":", "mcedar\\r\\n", ":", "Q"}));
+    const QJsonObject json = ReadJson(state);
+    EXPECT_EQ(json.value("renames").toInt(), 1);
+    EXPECT_EQ(json.value("clears").toInt(), 0);
+    EXPECT_EQ(json.value("downloads").toInt(), 0);
+}
+
+// Escape and a close request from the window manager cancel the name dialog: nothing is sent
+// and the main window takes input again.
+TEST(LoggerLink, NameDialogClosedOrEscapedIsCancel) {
+    const QString log = TestFolder() + "/sim.log";
+    SimProcess sim({"--port", "1", "--fast", "--records", "20", "--log", log});
+    seedSettings(2, 1);
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    ASSERT_TRUE(autoDetect(*w));
+    const std::function<void(TFName*)> ways[] = {
+        [](TFName* d) { d->close(); },
+        [](TFName* d) { QTest::keyClick(d->Edit1, Qt::Key_Escape); },
+    };
+    for (const auto& dismiss : ways) {
+        w->Action("MnuSetId")->trigger();
+        QPointer<TFName> dialog = w->findChild<TFName*>();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_FALSE(w->MainEnabled());
+        dialog->Edit1->setText("Never Sent");
+        dismiss(dialog);
+        EXPECT_TRUE(!dialog || !dialog->isVisible());
+        EXPECT_TRUE(w->MainEnabled());
+        SpinFor(300);
+    }
+    EXPECT_EQ(received(log), QStringList({":", "Q"}));
+    EXPECT_EQ(w->Status().DeviceName, "Hyetra Sim");
+}
+
+// The erase window cannot be closed: a close request or Escape leaves it running; becoming the
+// active window again starts its bar from 0; the logger's answer then ends it.
+TEST(LoggerLink, EraseWindowRefusesToCloseAndRestartsWhenActivated) {
+    SimProcess sim({"--port", "1", "--fast", "--records", "20", "--clear-delay", "4"});
+    seedSettings(2, 1);
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    ASSERT_TRUE(autoDetect(*w));
+    prompts.expect(Kind::Warning, "All data in the device will be lost, erase now?", Answer::Yes);
+    w->Action("MnuClear")->trigger();
+    TFormErase* erase = w->Link().EraseDialog();
+    ASSERT_TRUE(WaitUntil([&] { return erase->isVisible(); }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return erase->ProgressBar1->value() >= 1; }, 2500));
+
+    EXPECT_FALSE(erase->close());
+    QCloseEvent request;
+    QCoreApplication::sendEvent(erase, &request);
+    EXPECT_FALSE(request.isAccepted());
+    QTest::keyClick(erase, Qt::Key_Escape);
+    EXPECT_TRUE(erase->isVisible());
+    EXPECT_TRUE(erase->Timer1->enabled());
+    EXPECT_FALSE(w->MainEnabled());
+
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(erase, &activate);
+    EXPECT_EQ(erase->ProgressBar1->value(), 0);
+
+    ASSERT_TRUE(WaitUntil([&] { return connected(*w) && w->Status().RecordCount == 0; }, 8000));
+    EXPECT_FALSE(erase->isVisible());
+    EXPECT_FALSE(erase->Timer1->enabled());
+    EXPECT_EQ(w->Panel()->StatusLabel->text(), "Memory cleared");
+}
+
+// Escape or a close request in the Connect dialog cancel the scan: the port is closed, no more
+// pings go out, no message follows, and the main window takes input.
+TEST(LoggerLink, ConnectDialogEscapedOrClosedCancelsTheScan) {
+    const QString log = TestFolder() + "/silent.log";
+    SimProcess silent({"--port", "1", "--fault", "silent", "--fast", "--log", log});
+    seedSettings(2, 1);
+    ScriptedPrompts prompts; // "No devices were found!" would fail the test
+    auto w = openMain();
+    const std::function<void(TFConnect*)> ways[] = {
+        [](TFConnect* d) { QTest::keyClick(d, Qt::Key_Escape); },
+        [](TFConnect* d) { d->close(); },
+    };
+    for (const auto& dismiss : ways) {
+        w->Action("MnuAutoDetect")->trigger();
+        ASSERT_NE(w->Link().ConnectDialog(), nullptr);
+        SpinFor(1300);
+        dismiss(w->Link().ConnectDialog());
+        EXPECT_EQ(w->Link().ConnectDialog(), nullptr);
+        EXPECT_FALSE(w->ComPortOpen());
+        EXPECT_TRUE(w->MainEnabled());
+        const qsizetype pings = received(log).size();
+        SpinFor(2500);
+        EXPECT_EQ(received(log).size(), pings);
+        EXPECT_FALSE(w->Status().Connected);
+    }
 }

@@ -1,10 +1,10 @@
 #include "app/ControlBar.h"
-#include "app/HelpSystem.h"
 #include "app/SettingsStore.h"
 #include "app/Startup.h"
 #include "app/StatusPanel.h"
 #include "app/TFMain.h"
 #include "data/DataUnit.h"
+#include "help/HelpSystem.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/TestUtil.h"
 #include "views/TChildGraph.h"
@@ -16,10 +16,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
+#include <QStatusTipEvent>
+#include <QTest>
 #include <QToolBar>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 using Prompts::Answer;
@@ -59,7 +65,58 @@ QStringList enabledCommands(const TFMain& w) {
     return on;
 }
 
+// The status tips the main window receives.
+class StatusTips : public QObject {
+public:
+    QStringList tips;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::StatusTip)
+            tips << static_cast<QStatusTipEvent*>(e)->tip();
+        return false;
+    }
+};
+
 } // namespace
+
+TEST(MainWindow, SubmenuItemsShowTheirHints) {
+    TFMain w;
+    w.show();
+    StatusTips statusTips;
+    w.installEventFilter(&statusTips);
+    struct Case {
+        const char* menu;
+        const char* item;
+        const char* hint;
+    };
+    for (const Case& c : {Case{"&Edit", "Toolbars", "Configure toolbars"},
+                          Case{"S&ettings", "Collector", "Set collector type"}}) {
+        SCOPED_TRACE(c.item);
+        QAction* title = nullptr;
+        for (QAction* a : w.menuBar()->actions())
+            if (a->text() == c.menu)
+                title = a;
+        ASSERT_NE(title, nullptr);
+        QMenu* menu = title->menu();
+        QAction* item = nullptr;
+        for (QAction* a : menu->actions())
+            if (a->text() == c.item)
+                item = a;
+        ASSERT_NE(item, nullptr);
+        w.menuBar()->setActiveAction(title);
+        ASSERT_TRUE(WaitUntil([&] { return menu->isVisible(); }, 2000));
+        statusTips.tips.clear();
+        const QPoint at = menu->actionGeometry(item).center();
+        QTest::mouseMove(menu, at);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(statusTips.tips.contains(c.hint)) << statusTips.tips.join('|').toStdString();
+        QHelpEvent help(QEvent::ToolTip, at, menu->mapToGlobal(at));
+        QCoreApplication::sendEvent(menu, &help);
+        EXPECT_EQ(QToolTip::text(), c.hint);
+        QToolTip::hideText();
+        menu->close();
+        QCoreApplication::processEvents();
+    }
+}
 
 TEST(MainWindow, FirstAndSecondStart) {
     const qsizetype helpBefore = HelpSystem::Requests().size();

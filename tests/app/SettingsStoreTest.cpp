@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -88,4 +89,51 @@ TEST(SettingsStore, AStoreThatCannotBeWrittenSaysSo) {
     } catch (const OmbrexError& e) {
         EXPECT_EQ(e.message().toStdString(), "Failed to set data for 'Logger'");
     }
+}
+
+TEST(SettingsStore, TheStoresOwnFailuresHaveTheirOwnMessages) {
+    struct Case {
+        const char* what;
+        std::function<void()> setUp;
+        std::function<void(SettingsStore&)> use;
+        const char* message;
+    } cases[] = {
+        {"a value there that nothing can be made of",
+         [] { writeFile("[Window%20Settings]\nWidth=@Invalid()\n"); },
+         [](SettingsStore& s) { s.ReadInteger("Window Settings", "Width", 1); },
+         "Failed to get data for 'Width'"},
+        {"a value of a type not known here",
+         [] { writeFile("[Settings]\nLogger=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x10garbage)\n"); },
+         [](SettingsStore& s) { s.ReadInteger("Settings", "Logger", 0); },
+         "Failed to get data for 'Logger'"},
+        {"a value of a known type that is not text",
+         [] { writeFile("[Window%20Settings]\nLeft=@Rect(1 2 3 4)\n"); },
+         [](SettingsStore& s) { s.ReadInteger("Window Settings", "Left", 0); },
+         "Invalid data type for 'Left'"},
+        {"a settings folder that cannot be created",
+         [] {
+             // A file where the folder should be.
+             QFile blocker(QFileInfo(SettingsStore::Location()).path());
+             ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+         },
+         [](SettingsStore& s) { s.WriteInteger("Settings", "Bucket Factor", 500); },
+         "Failed to create key Settings"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(TestFolder() + "/config").removeRecursively();
+        QDir().mkpath(TestFolder() + "/config");
+        c.setUp();
+        SettingsStore store;
+        try {
+            c.use(store);
+            ADD_FAILURE() << "no error";
+        } catch (const OmbrexError& e) {
+            EXPECT_EQ(e.message().toStdString(), c.message);
+        }
+    }
+    // A missing folder is made on the first write.
+    QDir(TestFolder() + "/config").removeRecursively();
+    SettingsStore().WriteInteger("Settings", "Logger", 2);
+    EXPECT_EQ(SettingsStore().ReadInteger("Settings", "Logger", 0), 2);
 }

@@ -2,18 +2,23 @@
 // availability check and what each button ends with.
 #include "data/DataUnit.h"
 #include "export/TExportForm.h"
+#include "export/XlsxSpreadsheet.h"
 #include "tests/export/RecordingSpreadsheet.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/TestUtil.h"
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimeEdit>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using Prompts::Answer;
@@ -254,6 +259,62 @@ TEST_F(ExportForm, FailingReportIsShownAndTheDialogStaysOpen) {
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.result(), QDialog::Rejected);
     EXPECT_EQ(sheet.instances, 1);
+}
+
+// The real spreadsheet: the workbook is written and opened when the report releases it.
+class ExportToWorkbook : public ExportForm {
+protected:
+    void exportEvents() {
+        real.show();
+        QCoreApplication::processEvents();
+        real.findChild<QRadioButton*>("DayMinSelectItem3")->click();
+        real.findChild<QPushButton*>("ExportBtn")->click();
+    }
+    static QStringList reports() {
+        return QDir(ReportsFolder()).entryList({"*.xlsx"}, QDir::Files);
+    }
+    TExportForm real{XlsxSpreadsheet::Factory()};
+};
+
+TEST_F(ExportToWorkbook, WorkbookThatCannotBeWrittenIsShownAndTheDialogStaysOpen) {
+    // A file where the data folder should be.
+    QFile blocker(TestFolder() + "/share");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ScriptedPrompts prompts;
+    prompts.expectContaining(Kind::Error,
+                             "The reports folder \"" + ReportsFolder() +
+                                 "\" cannot be created: \"" + TestFolder() +
+                                 "/share\" is a file, not a folder",
+                             Answer::Ok);
+    exportEvents();
+    EXPECT_EQ(prompts.seen().size(), 1);
+    EXPECT_TRUE(real.isVisible());
+    EXPECT_NE(real.result(), QDialog::Accepted);
+    EXPECT_TRUE(opener.opened.isEmpty());
+}
+
+TEST_F(ExportToWorkbook, WorkbookTheDesktopCannotOpenIsShownAndKept) {
+    opener.opens = false;
+    ScriptedPrompts prompts;
+    prompts.expectContaining(Kind::Error, "could not open it", Answer::Ok);
+    exportEvents();
+    ASSERT_EQ(prompts.seen().size(), 1u);
+    const QStringList files = reports();
+    ASSERT_EQ(files.size(), 1);
+    const QString path = ReportsFolder() + "/" + files[0];
+    EXPECT_TRUE(prompts.seen()[0].text.contains("\"" + path + "\""))
+        << qPrintable(prompts.seen()[0].text);
+    EXPECT_GT(QFileInfo(path).size(), 0);
+    EXPECT_EQ(opener.opened, QStringList{QUrl::fromLocalFile(path).toString()});
+    EXPECT_TRUE(real.isVisible());
+    EXPECT_NE(real.result(), QDialog::Accepted);
+
+    // Once the desktop opens it, the dialog closes with OK.
+    opener.opens = true;
+    exportEvents();
+    EXPECT_EQ(real.result(), QDialog::Accepted);
+    EXPECT_EQ(reports().size(), 2);
 }
 
 TEST_F(ExportForm, EnterAndEscapeDoNothing) {

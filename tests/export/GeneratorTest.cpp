@@ -1,6 +1,7 @@
 // The four reports against a recording spreadsheet: every call, every cell, every stop rule.
 #include "data/DataUnit.h"
 #include "export/ReportGenerators.h"
+#include "export/ReportTime.h"
 #include "tests/export/RecordingSpreadsheet.h"
 #include "tests/export/ReportTableTest.h"
 #include "tests/support/ScriptedPrompts.h"
@@ -9,10 +10,14 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QLocale>
+#include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 
 using Prompts::Answer;
 using Prompts::Kind;
+using ReportTime::CompareWithTolerance;
+using ReportTime::DateTimeText;
 
 namespace {
 
@@ -129,12 +134,12 @@ INSTANTIATE_TEST_SUITE_P(
                    At(3, 1, 8, 1),
                    false,
                    {"03/01/09 8:00:00 AM|0.10|", "03/01/09 8:00:30 AM|0.20|"}},
-        MinuteCase{"DateRunningBackwardsIsFlagged",
+        MinuteCase{"DateRunningBackwardsIsFlaggedWithoutFillers",
                    {{At(3, 1, 8, 0), 1}, {At(3, 1, 7, 30), 2}},
                    At(3, 1, 8, 0),
                    At(3, 1, 9, 0),
                    false,
-                   {"03/01/09 8:00:00 AM|0.10|", Fill("8:01:00 AM"),
+                   {"03/01/09 8:00:00 AM|0.10|",
                     "03/01/09 7:30:00 AM|0.20| - Warning! Date Squence Error."}},
         MinuteCase{"PowerResetRecordIsFlagged",
                    {{At(3, 1, 8, 0), 1}, {At(1, 1, 0, 0, 2002), 0}},
@@ -142,22 +147,27 @@ INSTANTIATE_TEST_SUITE_P(
                    At(3, 1, 9, 0),
                    true,
                    {"03/01/09 8:00:00 AM|0.10|", "01/01/02|0.00| - Warning! Power Reset."}},
-        MinuteCase{"GridGoesOnAfterAPowerReset",
+        MinuteCase{"ClockSetAgainAfterAResetStartsAnewWithoutFillers",
                    {{At(3, 1, 8, 0), 1}, {At(1, 1, 0, 0, 2002), 0}, {At(3, 1, 8, 3), 2}},
                    At(3, 1, 8, 0),
                    At(3, 1, 9, 0),
                    false,
-                   {"03/01/09 8:00:00 AM|0.10|", Fill("8:01:00 AM"),
-                    "01/01/02|0.00| - Warning! Power Reset.", Fill("8:02:00 AM"),
+                   {"03/01/09 8:00:00 AM|0.10|", "01/01/02|0.00| - Warning! Power Reset.",
                     "03/01/09 8:03:00 AM|0.20|"}},
         MinuteCase{"RecordsDatedFromTheResetGoOnFromTheMarker",
                    {{At(3, 1, 8, 0), 1}, {At(1, 1, 0, 0, 2002), 0}, {At(1, 1, 0, 2, 2002), 2}},
                    At(3, 1, 8, 0),
                    At(3, 1, 9, 0),
                    false,
-                   {"03/01/09 8:00:00 AM|0.10|", Fill("8:01:00 AM"),
-                    "01/01/02|0.00| - Warning! Power Reset.", "01/01/02 12:01:00 AM|int 0|",
-                    "01/01/02 12:02:00 AM|0.20|"}},
+                   {"03/01/09 8:00:00 AM|0.10|", "01/01/02|0.00| - Warning! Power Reset.",
+                    "01/01/02 12:01:00 AM|int 0|", "01/01/02 12:02:00 AM|0.20|"}},
+        MinuteCase{"LeavingLongGapsOutKeepsTheNewEventAfterAReset",
+                   {{At(3, 1, 8, 0), 1}, {At(1, 1, 0, 0, 2002), 0}, {At(3, 1, 8, 3), 2}},
+                   At(3, 1, 8, 0),
+                   At(3, 1, 9, 0),
+                   true,
+                   {"03/01/09 8:00:00 AM|0.10|", "01/01/02|0.00| - Warning! Power Reset.",
+                    "03/01/09 8:03:00 AM|0.20|New Rainfall Event"}},
         MinuteCase{"EmptyTableSaysNoData", {}, At(3, 1), At(3, 2), false, {"||No Data Available"}},
         MinuteCase{"NothingInRangeWritesNothing",
                    {{At(3, 1, 8, 0), 1}},
@@ -284,14 +294,36 @@ INSTANTIATE_TEST_SUITE_P(
                      {"03/01/09 8:00:00 AM|0.00|",
                       "01/01/02 12:05:00 AM|0.10| - Warning! Power Reset.",
                       "01/01/02 12:10:00 AM|0.30|"}},
-        IntervalCase{"GridGoesOnAfterAPowerReset",
+        IntervalCase{"ClockSetAgainAfterAResetGoesOnWithTheGridWithoutEmptyRows",
                      {{At(3, 1, 8, 2), 1}, {At(1, 1, 0, 0, 2002), 0}, {At(3, 1, 8, 12), 2}},
                      At(3, 1, 8, 0),
                      At(3, 1, 9, 0),
                      5,
                      {"03/01/09 8:00:00 AM|0.00|",
                       "01/01/02 12:05:00 AM|0.10| - Warning! Power Reset.",
-                      "03/01/09 8:10:00 AM|0.00|", "03/01/09 8:15:00 AM|0.20|"}},
+                      "03/01/09 8:15:00 AM|0.20|"}},
+        IntervalCase{"ClockSetAgainWithinTheIntervalBeforeTheReset",
+                     {{At(3, 1, 8, 2), 1}, {At(1, 1, 0, 0, 2002), 0}, {At(3, 1, 8, 3), 2}},
+                     At(3, 1, 8, 0),
+                     At(3, 1, 9, 0),
+                     5,
+                     {"03/01/09 8:00:00 AM|0.00|",
+                      "01/01/02 12:05:00 AM|0.10| - Warning! Power Reset.",
+                      "03/01/09 8:05:00 AM|0.20|"}},
+        IntervalCase{"RangeToInsideAnIntervalEndsWithThatInterval",
+                     {{At(3, 1, 8, 2), 1}, {At(3, 1, 8, 6), 2}, {At(3, 1, 8, 8), 4}},
+                     At(3, 1, 8, 0),
+                     At(3, 1, 8, 7),
+                     5,
+                     {"03/01/09 8:00:00 AM|0.00|", "03/01/09 8:05:00 AM|0.10|",
+                      "03/01/09 8:10:00 AM|0.20|"}},
+        IntervalCase{"RecordWithinAMillisecondAfterRangeToEndsTheReport",
+                     {{At(3, 1, 8, 2), 1}, {At(3, 1, 8, 6) + 0.4 * Ms, 2}, {At(3, 1, 8, 8), 4}},
+                     At(3, 1, 8, 0),
+                     At(3, 1, 8, 6),
+                     5,
+                     {"03/01/09 8:00:00 AM|0.00|", "03/01/09 8:05:00 AM|0.10|",
+                      "03/01/09 8:10:00 AM|0.20|"}},
         IntervalCase{"RecordAfterRangeToEndsWithoutEmptyIntervals",
                      {{At(3, 1, 8, 2), 1}, {At(3, 1, 8, 40), 1}},
                      At(3, 1, 8, 0),
@@ -399,6 +431,130 @@ TEST_F(Reports, EventsReportStopsBeforeTheRowLimit) {
 TEST_F(Reports, EventsReportWritesNothingForAnEmptyTable) {
     ExportEvents(context(At(3, 1), At(3, 2)));
     EXPECT_EQ(sheet.calls, start() + QStringList{"release"});
+}
+
+// --- the reports agree ---
+
+// Tips in column B of every row written, fillers included.
+int32_t TipsWritten(const RecordingSpreadsheet& sheet) {
+    int32_t tips = 0;
+    for (int r = 7; r <= sheet.highestRow; ++r) {
+        const QString depth = sheet.row(r)[1];
+        if (depth.isEmpty() || depth == "int 0")
+            continue;
+        bool ok = false;
+        tips += int32_t(std::lround(QLocale().toDouble(depth, &ok) * 10));
+        EXPECT_TRUE(ok) << depth.toStdString();
+    }
+    return tips;
+}
+
+TEST_F(Reports, EveryReportGivesTheSameTotalForAnyRangeAndInterval) {
+    auto t = [](int day, int hour, int minute, int second = 0) {
+        return EncodeDateTime(2009, 3, day, hour, minute, second, 0);
+    };
+    // Records at interval ends, just after midnight and at midnight itself.
+    const std::vector<Event> events = {
+        {t(1, 6, 0), 1},       {t(1, 6, 3, 20), 2},  {t(1, 6, 5), 1},      {t(1, 6, 7, 30), 3},
+        {t(1, 7, 0), 1},       {t(1, 7, 29, 59), 2}, {t(1, 12, 0), 1},     {t(1, 18, 44, 10), 4},
+        {t(1, 23, 59, 30), 1}, {t(2, 0, 0), 2},      {t(2, 0, 0, 40), 1},  {t(2, 9, 15), 5},
+        {t(2, 9, 16), 1},      {t(2, 9, 31), 2},     {t(2, 14, 10, 5), 3}, {t(2, 23, 45), 1},
+        {t(3, 10, 0), 2},      {t(3, 10, 4), 1},     {t(3, 10, 20), 1},    {t(3, 22, 30), 3},
+        {t(4, 0, 0), 1},       {t(4, 6, 0), 2}};
+    // No record lies in the hour before any of these: the interval report's first row, which
+    // reaches back one interval, adds nothing the others leave out.
+    const TDateTime froms[] = {t(1, 0, 0), t(2, 3, 0), t(2, 9, 10, 30), t(3, 8, 30)};
+    struct To {
+        TDateTime at;
+        bool wholeDays; // from a midnight, the day report covers the same records
+    };
+    const To tos[] = {{t(1, 6, 4), false},      {t(1, 6, 5), false},      {t(1, 7, 15), false},
+                      {t(1, 23, 59, 59), true}, {t(2, 9, 15, 30), false}, {t(2, 23, 59, 59), true},
+                      {t(3, 10, 2), false},     {t(3, 23, 59, 59), true}, {t(4, 0, 0), false},
+                      {t(5, 12, 0), true}};
+    LoadEvents(events, true);
+    ScriptedPrompts prompts;
+    for (const TDateTime from : froms)
+        for (const To& to : tos) {
+            if (to.at <= from)
+                continue;
+            int32_t expected = 0;
+            for (const Event& e : events)
+                if (CompareWithTolerance(e.at, from) >= 0 && CompareWithTolerance(e.at, to.at) <= 0)
+                    expected += e.count;
+            SCOPED_TRACE(qPrintable(DateTimeText(from) + " to " + DateTimeText(to.at)));
+            auto total = [&](const std::function<void(const ReportContext&)>& run) {
+                RecordingSpreadsheet sheet;
+                sheet.logCalls = false;
+                run(ReportContext{sheet.factory(), from, to.at, QString()});
+                return TipsWritten(sheet);
+            };
+            EXPECT_EQ(total(ExportEvents), expected);
+            if (to.wholeDays && from == std::trunc(from)) {
+                EXPECT_EQ(total(ExportByDay), expected);
+            }
+            for (const bool skip : {false, true}) {
+                prompts.expect(Kind::Confirm, SkipQuestion, skip ? Answer::Yes : Answer::No);
+                EXPECT_EQ(total(ExportByMinute), expected) << "minute report, skip " << skip;
+            }
+            for (const int minutes : {5, 10, 15, 20, 30, 60}) {
+                EXPECT_EQ(total([&](const ReportContext& c) { ExportByInterval(c, minutes); }),
+                          expected)
+                    << minutes << "-minute report";
+            }
+        }
+}
+
+TEST_F(Reports, ResetClockHistoryNeverFloodsTheGrid) {
+    // Records, a power reset, records on the reset clock's 2002 dates, then the clock set again.
+    const std::vector<Event> events = {{At(3, 1, 8, 0), 1},        {At(3, 1, 8, 2), 1},
+                                       {At(1, 1, 0, 0, 2002), 0},  {At(1, 1, 0, 3, 2002), 2},
+                                       {At(1, 1, 0, 20, 2002), 1}, {At(3, 5, 12, 0), 1},
+                                       {At(3, 5, 12, 2), 1}};
+    LoadEvents(events);
+    ScriptedPrompts prompts;
+    // The row written after the last one dated on the reset clock.
+    auto rowAfterResetClock = [](const QStringList& rows) {
+        for (qsizetype i = rows.size() - 1; i > 0; --i)
+            if (rows[i - 1].mid(6, 2) == "02")
+                return rows[i];
+        return QString();
+    };
+    for (const TDateTime to : {At(3, 6), At(3, 2)}) {
+        SCOPED_TRACE(qPrintable("to " + DateTimeText(to)));
+        const bool clockSetInRange = to > At(3, 5);
+        for (const bool skip : {false, true}) {
+            RecordingSpreadsheet sheet;
+            prompts.expect(Kind::Confirm, SkipQuestion, skip ? Answer::Yes : Answer::No);
+            ExportByMinute(ReportContext{sheet.factory(), At(3, 1, 8, 0), to, QString()});
+            const QStringList rows = sheet.rows();
+            EXPECT_LT(rows.size(), 40) << "skip " << skip;
+            EXPECT_EQ(rows.mid(0, 4), (QStringList{"03/01/09 8:00:00 AM|0.10|", Fill("8:01:00 AM"),
+                                                   "03/01/09 8:02:00 AM|0.10|",
+                                                   "01/01/02|0.00| - Warning! Power Reset."}));
+            if (clockSetInRange) {
+                EXPECT_EQ(rowAfterResetClock(rows),
+                          skip ? "03/05/09 12:00:00 PM|0.10|New Rainfall Event"
+                               : "03/05/09 12:00:00 PM|0.10|");
+                EXPECT_EQ(rows.last(), "03/05/09 12:02:00 PM|0.10|");
+                EXPECT_EQ(TipsWritten(sheet), 7);
+            } else if (!skip) {
+                EXPECT_EQ(rowAfterResetClock(rows), "03/02/09|0.00|");
+                EXPECT_EQ(rows.last(), "03/02/09|0.00|");
+            }
+        }
+        for (const int minutes : {5, 60}) {
+            RecordingSpreadsheet sheet;
+            ExportByInterval(ReportContext{sheet.factory(), At(3, 1, 8, 0), to, QString()},
+                             minutes);
+            const QStringList rows = sheet.rows();
+            EXPECT_LT(rows.size(), 20) << minutes;
+            EXPECT_EQ(TipsWritten(sheet), clockSetInRange ? 7 : 5) << minutes;
+            if (clockSetInRange) {
+                EXPECT_EQ(rowAfterResetClock(rows), "03/05/09 12:00:00 PM|0.10|");
+            }
+        }
+    }
 }
 
 // --- failures and the hourglass ---

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DataUnit.h"
+#include "tests/support/TestUtil.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>

@@ -75,7 +75,17 @@ INSTANTIATE_TEST_SUITE_P(
         TypedCase{"03/01/09 8:05", "en_US", Kind::DateTime, 39873 + (8 * 60 + 5) / 1440.0, 0},
         TypedCase{" - Warning! Power Reset.", "en_US", Kind::Text, 0, 0},
         TypedCase{"No Data Available", "en_US", Kind::Text, 0, 0},
-        TypedCase{"1E", "en_US", Kind::Text, 0, 0}, TypedCase{"", "en_US", Kind::Empty, 0, 0}));
+        TypedCase{"1E", "en_US", Kind::Text, 0, 0}, TypedCase{"", "en_US", Kind::Empty, 0, 0},
+        // The long time of each locale, as the reports write it.
+        TypedCase{"03/01/09 16:15:00", "es_ES", Kind::DateTime, 39873 + (16 * 60 + 15) / 1440.0, 0},
+        TypedCase{"03/01/09 16.15.00", "fi_FI", Kind::DateTime, 39873 + (16 * 60 + 15) / 1440.0, 0},
+        TypedCase{"03/01/09 06.05.09", "da_DK", Kind::DateTime,
+                  39873 + (6 * 3600 + 5 * 60 + 9) / 86400.0, 0},
+        TypedCase{"03/01/09 16時15分00秒", "ja_JP", Kind::DateTime, 39873 + (16 * 60 + 15) / 1440.0,
+                  0},
+        TypedCase{"03/01/09 오후 4시 15분 0초", "ko_KR", Kind::DateTime,
+                  39873 + (16 * 60 + 15) / 1440.0, 0},
+        TypedCase{"03/01/09 16.15.00", "en_US", Kind::Text, 0, 0}));
 
 TEST(CellAddress, ReadsTheSheetsCellsOnly) {
     struct Case {
@@ -371,6 +381,28 @@ TEST_F(Workbook, WorkbookThatCannotBeWrittenIsReportedAtTheRelease) {
         app.Selection()->value("03/01/09");
     }
     EXPECT_TRUE(opener.opened.isEmpty());
+}
+
+TEST_F(Workbook, ReportDatesStayDatesUnderEveryLocale) {
+    for (const char* name : {"es_ES", "fi_FI", "da_DK", "ja_JP", "ko_KR"}) {
+        SCOPED_TRACE(name);
+        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+        DataUnit::ClearTables();
+        DataUnit::AppendEvent(TRainRecord{EncodeDateTime(2009, 3, 1, 16, 15, 0, 0), 3, QString()});
+        DataUnit::AppendEvent(TRainRecord{EncodeDateTime(2009, 3, 2, 0, 5, 9, 0), 1, QString()});
+        for (const QString& f : ReportFiles())
+            QFile::remove(ReportsFolder() + "/" + f);
+        ExportEvents(ReportContext{XlsxSpreadsheet::Factory(), EncodeDate(2009, 3, 1),
+                                   EncodeDate(2009, 3, 3), QString()});
+        const QStringList files = ReportFiles();
+        ASSERT_EQ(files.size(), 1);
+        const QJsonObject book = ReadBack(ReportsFolder() + "/" + files[0]);
+        EXPECT_EQ(CellOf(book, 7, 1)["t"].toString(), "date");
+        EXPECT_EQ(CellOf(book, 7, 1)["v"].toString(), "2009-03-01T16:15:00");
+        EXPECT_EQ(CellOf(book, 8, 1)["v"].toString(), "2009-03-02T00:05:09");
+        EXPECT_EQ(CellOf(book, 7, 2)["t"].toString(), "number");
+        EXPECT_EQ(CellOf(book, 7, 2)["v"].toString(), "0.3");
+    }
 }
 
 TEST_F(Workbook, ReportNamesAreNeverReused) {

@@ -24,7 +24,9 @@ TEST(TComSelectForm, ListsThePortsThatCanBeOpened) {
 
     TComSelectForm form;
     EXPECT_EQ(form.windowTitle(), "Select Port");
-    EXPECT_EQ(form.size(), QSize(220, 131));
+    EXPECT_GE(form.width(), 220);
+    EXPECT_GE(form.height(), 131);
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_TRUE(form.isModal());
     QStringList texts;
     for (const QLabel* label : form.findChildren<QLabel*>())
@@ -55,6 +57,15 @@ TEST(TComSelectForm, ListsThePortsThatCanBeOpened) {
     EXPECT_LE(std::abs(form.geometry().center().x() - screen.center().x()), 2);
 
     form.show(); // non-modal look in offscreen mode
+    // Every line of the text is shown whole, inside the window.
+    for (const QLabel* label : form.findChildren<QLabel*>()) {
+        EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        EXPECT_TRUE(form.rect().contains(QRect(label->mapTo(&form, QPoint()), label->size())));
+    }
+    for (const QWidget* w :
+         {static_cast<QWidget*>(form.PortsComboBox), static_cast<QWidget*>(form.OkBtn),
+          static_cast<QWidget*>(form.AbortBtn)})
+        EXPECT_TRUE(form.rect().contains(w->geometry()));
     form.AbortBtn->click();
     EXPECT_EQ(form.result(), QDialog::Rejected);
 }

@@ -24,9 +24,15 @@ QString SimProcess::LinkPath(int port) {
            QStringLiteral("/Pluvatec/Ombrex2/ports/COM%1").arg(port);
 }
 
-SimProcess::SimProcess(const QStringList& arguments) {
+SimProcess::SimProcess(const QStringList& arguments, Form form) {
+    QStringList all = arguments;
+    if (form == Strict) {
+        all << QStringLiteral("--strict-wake");
+        if (!all.contains(QStringLiteral("--prompt-delay")))
+            all << QStringLiteral("--prompt-delay") << QStringLiteral("100");
+    }
     m_process.setWorkingDirectory(TestFolder());
-    m_process.start(Program(), arguments);
+    m_process.start(Program(), all);
     if (!m_process.waitForStarted(5000))
         return;
     QDeadlineTimer deadline(5000);

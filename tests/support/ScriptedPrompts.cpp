@@ -113,7 +113,7 @@ RecordingOpener::~RecordingOpener() {
 }
 bool RecordingOpener::open(const QString& url) {
     opened << url;
-    return true;
+    return opens;
 }
 bool RecordingOpener::hasHandler(const QString&) {
     return handlerAvailable;

@@ -68,4 +68,5 @@ public:
 
     QStringList opened;
     bool handlerAvailable = true;
+    bool opens = true; // false: the desktop could not open the URL
 };

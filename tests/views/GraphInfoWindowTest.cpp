@@ -8,6 +8,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLegend>
@@ -68,6 +70,35 @@ TEST(GraphWindow, DrawsItsDaysAndFollowsTheCollector) {
     main->NoDataExecute();
     g->SetRange(0, 9);
     EXPECT_EQ(g->Series1()->count(), 0);
+}
+
+// The texts of the left axis as drawn.
+QStringList drawnDepthLabels(TChildGraph* g) {
+    QStringList texts;
+    for (QGraphicsItem* item : g->Chart1()->scene()->items())
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item))
+            if (text->toPlainText().contains(QRegularExpression("^\\d+\\D\\d\\d$")))
+                texts << text->toPlainText();
+    return texts;
+}
+
+TEST(GraphWindow, DepthLabelsUseTheReportsDecimalSeparator) {
+    for (const char* name : {"de_DE", "en_US", "fi_FI"}) {
+        SCOPED_TRACE(name);
+        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+        auto main = OpenMain();
+        tenDays();
+        TChildGraph* g = main->GraphWindows().first();
+        g->SetRange(0, 9);
+        g->show();
+        // Drawn once the chart has laid itself out.
+        ASSERT_TRUE(WaitUntil([&] { return !drawnDepthLabels(g).isEmpty(); }, 5000));
+        const QString separator = DataUnit::FormatDepth(1).mid(1, 1);
+        const QStringList labels = drawnDepthLabels(g);
+        for (const QString& label : labels)
+            EXPECT_EQ(label.mid(label.size() - 3, 1), separator) << label.toStdString();
+    }
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
 TEST(GraphWindow, TakesTheHandedOverRangeWhenCreated) {

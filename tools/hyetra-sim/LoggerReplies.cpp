@@ -1,6 +1,6 @@
 #include "tools/hyetra-sim/LoggerReplies.h"
 
-#include "data/crc_ccitt.h"
+#include "tools/hyetra-sim/SimCrc.h"
 
 bool NewRecordFormat(const QString& version) {
     return version.size() >= 3 && version.at(2).unicode() >= '5';
@@ -70,6 +70,9 @@ QByteArray ClearReply() {
 }
 
 QByteArray RecordLine(const MemoryRecord& r, bool newFormat) {
+    // The old firmware writes no message lines (the program would refuse them).
+    if (r.isMessage() && !newFormat)
+        return {};
     if (r.isMessage())
         return "M " + DateText(r.time).toLatin1() + ' ' + r.message.toLatin1() + "\r\n";
     if (newFormat)
@@ -89,17 +92,13 @@ QList<QByteArray> DownloadLines(const LoggerMemory& memory, const QString& versi
                  QByteArray::number(qsizetype(memory.records.size())) + " Records\r\n";
     lines << DateText(memory.start).toLatin1() + "\r\n";
     for (const MemoryRecord& r : memory.records)
-        lines << RecordLine(r, newFormat);
+        if (const QByteArray line = RecordLine(r, newFormat); !line.isEmpty())
+            lines << line;
     return lines;
 }
 
 quint16 DownloadCrc(const QByteArray& covered) {
-    CrcReset();
-    for (const char c : covered)
-        CrcUpdate(static_cast<uint8_t>(c));
-    CrcUpdate(0);
-    CrcUpdate(0);
-    return CrcValue();
+    return SimCrc16(covered);
 }
 
 QByteArray CrcField(quint16 crc) {

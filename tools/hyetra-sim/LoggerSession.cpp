@@ -17,6 +17,11 @@ LoggerSession::LoggerSession(const SimOptions& options, LoggerState& state, Repl
                              ExchangeLog& log, Hooks hooks)
     : m_options(options), m_state(state), m_queue(queue), m_log(log), m_hooks(std::move(hooks)) {}
 
+namespace {
+// The logger's receive buffer; what comes on top of a full one is lost.
+constexpr qsizetype kInputBuffer = 64;
+} // namespace
+
 void LoggerSession::received(const QByteArray& bytes, qint64 nowMs, int lineSpeed) {
     if (m_options.has(Fault::Silent)) {
         m_log.ignored(bytes, QStringLiteral("silent"));
@@ -29,60 +34,85 @@ void LoggerSession::received(const QByteArray& bytes, qint64 nowMs, int lineSpee
         return;
     }
     for (const char b : bytes) {
-        switch (m_mode) {
-        case Mode::ClockText:
-            if (b >= '0' && b <= '9') {
-                m_text += b;
-                m_deadline = nowMs + kCommandTextMs;
-                if (m_text.size() == 13)
-                    finishClock();
-                continue;
-            }
-            m_log.ignored(m_text, QStringLiteral("clock text cut short"));
-            m_mode = Mode::Idle;
-            break;
-        case Mode::NameText:
-            if (b == '\r' || b == '\n') {
-                finishName();
-                m_skipLineFeed = b == '\r';
-            } else if (m_text.size() > 200) {
-                m_log.ignored(m_text, QStringLiteral("name without line end"));
-                m_mode = Mode::Idle;
+        // The text behind "k" and "m" is read as it comes; everything else waits while busy.
+        if (m_mode == Mode::Idle && (!m_queue.idle() || !m_held.isEmpty())) {
+            if (m_options.busyDrops) {
+                flushIgnored(QStringLiteral("not a command"));
+                m_log.ignored(QByteArray(1, b), QStringLiteral("busy"));
+            } else if (m_held.size() >= kInputBuffer) {
+                m_log.ignored(QByteArray(1, b), QStringLiteral("input buffer full"));
             } else {
-                m_text += b;
-                m_deadline = nowMs + kCommandTextMs;
+                m_held += b;
             }
             continue;
-        case Mode::Idle:
-            break;
         }
-        if (m_skipLineFeed) {
-            m_skipLineFeed = false;
-            if (b == '\n')
-                continue;
-        }
-        if (!m_queue.idle()) {
-            flushIgnored(QStringLiteral("not a command"));
-            m_log.ignored(QByteArray(1, b), QStringLiteral("busy"));
-            continue;
-        }
-        if (b == ':' || b == 'Q' || b == 'k' || b == 'm' || b == 'c' || b == 'o' || b == 'y') {
-            flushIgnored(QStringLiteral("not a command"));
-            if (b == 'k' || b == 'm') {
-                m_mode = b == 'k' ? Mode::ClockText : Mode::NameText;
-                m_text = QByteArray(1, b);
-                m_deadline = nowMs + kCommandTextMs;
-            } else {
-                command(b);
-            }
-        } else {
-            m_ignored += b;
-        }
+        take(b, nowMs);
     }
     flushIgnored(QStringLiteral("not a command"));
 }
 
+void LoggerSession::take(char b, qint64 nowMs) {
+    switch (m_mode) {
+    case Mode::ClockText:
+        if (b >= '0' && b <= '9') {
+            m_text += b;
+            m_deadline = nowMs + kCommandTextMs;
+            if (m_text.size() == 13)
+                finishClock();
+            return;
+        }
+        m_log.ignored(m_text, QStringLiteral("clock text cut short"));
+        m_mode = Mode::Idle;
+        break;
+    case Mode::NameText:
+        if (b == '\r' || b == '\n') {
+            finishName();
+            m_skipLineFeed = b == '\r';
+        } else if (m_text.size() > 200) {
+            m_log.ignored(m_text, QStringLiteral("name without line end"));
+            m_mode = Mode::Idle;
+        } else {
+            m_text += b;
+            m_deadline = nowMs + kCommandTextMs;
+        }
+        return;
+    case Mode::Idle:
+        break;
+    }
+    if (m_skipLineFeed) {
+        m_skipLineFeed = false;
+        if (b == '\n')
+            return;
+    }
+    if (b == ':' || b == 'Q' || b == 'k' || b == 'm' || b == 'c' || b == 'o' || b == 'y') {
+        flushIgnored(QStringLiteral("not a command"));
+        if (b != ':' && m_options.strictWake && !m_awake) {
+            m_log.ignored(QByteArray(1, b), QStringLiteral("not woken by \":\""));
+            return;
+        }
+        m_awake = b == ':';
+        if (b == 'k' || b == 'm') {
+            m_mode = b == 'k' ? Mode::ClockText : Mode::NameText;
+            m_text = QByteArray(1, b);
+            m_deadline = nowMs + kCommandTextMs;
+        } else {
+            command(b);
+        }
+    } else {
+        m_ignored += b;
+    }
+}
+
 int LoggerSession::service(qint64 nowMs) {
+    // Free again: the held input is read as if it had just come.
+    while (!m_held.isEmpty() && m_queue.idle()) {
+        const char b = m_held.front();
+        m_held.remove(0, 1);
+        take(b, nowMs);
+    }
+    flushIgnored(QStringLiteral("not a command"));
+    if (!m_held.isEmpty() && !m_queue.idle() && m_mode == Mode::Idle)
+        return -1; // the reply queue says when it is done
     if (m_mode == Mode::Idle)
         return -1;
     if (nowMs < m_deadline)
@@ -123,8 +153,10 @@ void LoggerSession::command(char c) {
     switch (c) {
     case ':': {
         const QByteArray reply = PromptReply();
+        m_queue.pushPause(m_options.promptDelayMs);
         m_log.sent(QStringLiteral("prompt"), reply.size());
-        pushLines(reply);
+        // The prompt goes out in one piece, slow lines or not: its delay is --prompt-delay.
+        m_queue.pushBytes(reply);
         break;
     }
     case 'Q':

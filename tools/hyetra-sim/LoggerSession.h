@@ -9,8 +9,8 @@
 #include <functional>
 
 // The logger's side of the conversation: takes the bytes the program sends, one command at a
-// time, and queues the replies. While a reply is still going out (or the memory is being
-// cleared) the logger is busy and drops what it receives, as the instrument does.
+// time, and queues the replies. While it wakes, answers or clears it is busy: what arrives
+// meanwhile waits in its input buffer (or is dropped, with --busy-drops).
 class LoggerSession {
 public:
     struct Hooks {
@@ -22,11 +22,13 @@ public:
 
     // lineSpeed: the baud rate the program set on the line (0 when unknown).
     void received(const QByteArray& bytes, qint64 nowMs, int lineSpeed);
-    // Gives up a command whose text stopped coming. Returns ms until it next needs to run.
+    // Takes held input once the logger is free, and gives up a command whose text stopped
+    // coming. Returns ms until it next needs to run (-1: not before new input).
     int service(qint64 nowMs);
 
 private:
     enum class Mode { Idle, ClockText, NameText };
+    void take(char b, qint64 nowMs);
     void command(char c);
     void finishClock();
     void finishName();
@@ -46,4 +48,6 @@ private:
     qint64 m_deadline = -1;
     bool m_skipLineFeed = false;
     QByteArray m_ignored;
+    QByteArray m_held;    // the input buffer: bytes that came while the logger was busy
+    bool m_awake = false; // a ":" came and no command since
 };

@@ -21,7 +21,8 @@ const FaultInfo kFaults[] = {
     {Fault::StatusCut, "status-cut", "status reply stops after the \" Days\" line and never ends"},
     {Fault::StatusHalf, "status-half",
      "status reply stops half-way (in the clock line), never ends"},
-    {Fault::SlowLines, "slow-lines", "waits --line-delay ms after every line it sends"},
+    {Fault::SlowLines, "slow-lines",
+     "waits --line-delay ms after every line of a reply (the prompt comes whole)"},
     {Fault::DownloadPause, "download-pause",
      "stops for --pause seconds half-way through a download"},
     {Fault::WrongCrc, "wrong-crc", "download check sum field does not match the data"},
@@ -75,7 +76,8 @@ QString FaultHelp() {
         "\nMemory file lines (the data-file layout of Ombrex):\n"
         "  S,MM/dd/yy,HH:mm        start time (when the memory was last cleared)\n"
         "  MM/dd/yy,HH:mm,C.CC     a record: C.CC x 100 tips in that minute (0.00 to 2.55)\n"
-        "  M,MM/dd/yy,HH:mm,text   a message line\n"
+        "  M,MM/dd/yy,HH:mm,text   a message line (new record format only: versions whose\n"
+        "                          third character is 5 or above)\n"
         "  # ...                   a comment\n"
         "Without an S line a first record of 0.00 (as Ombrex saves it) is taken as the start.\n");
     return text;
@@ -153,7 +155,8 @@ int ParseOptions(const QStringList& arguments, SimOptions& o) {
                                                  "at the model's baud rate."));
     const QCommandLineOption clearDelay(
         QStringLiteral("clear-delay"),
-        QStringLiteral("Seconds the clearing takes before \"OK\" (default 10)."),
+        QStringLiteral("Seconds the clearing takes before \"OK\" (default 10; up to 3600, so "
+                       "also longer than the program's 31-second erase window)."),
         QStringLiteral("seconds"), QStringLiteral("10"));
     const QCommandLineOption clockOffset(
         QStringLiteral("clock-offset"),
@@ -171,9 +174,24 @@ int ParseOptions(const QStringList& arguments, SimOptions& o) {
         QStringLiteral("pause"),
         QStringLiteral("Length of the download-pause fault, seconds (default 10)."),
         QStringLiteral("seconds"), QStringLiteral("10"));
-    parser.addOptions({help, port, replace, model, version, name, battery, memory, records, seed,
-                       writeMemory, state, log, fast, clearDelay, clockOffset, fault, lineDelay,
-                       pause});
+    const QCommandLineOption strictWake(
+        QStringLiteral("strict-wake"),
+        QStringLiteral("Take a command letter only right after a \":\" wake-up (one command per "
+                       "wake-up); any other command byte is ignored."));
+    const QCommandLineOption promptDelay(
+        QStringLiteral("prompt-delay"),
+        QStringLiteral("Milliseconds from \":\" to the prompt (default 0). The logger is busy "
+                       "meanwhile."),
+        QStringLiteral("ms"), QStringLiteral("0"));
+    const QCommandLineOption busyDrops(
+        QStringLiteral("busy-drops"),
+        QStringLiteral("Drop what arrives while the logger is busy (waking, answering, "
+                       "clearing) instead of holding it in its 64-byte input buffer until it is "
+                       "free."));
+    parser.addOptions({help,    port,       replace,     model,       version,     name,
+                       battery, memory,     records,     seed,        writeMemory, state,
+                       log,     fast,       clearDelay,  clockOffset, fault,       lineDelay,
+                       pause,   strictWake, promptDelay, busyDrops});
 
     if (!parser.parse(arguments))
         return Usage(parser.errorText());
@@ -241,6 +259,10 @@ int ParseOptions(const QStringList& arguments, SimOptions& o) {
     if (!ToMs(parser.value(pause), 0, 3600, ms))
         return Usage(QStringLiteral("--pause takes 0 to 3600 seconds"));
     o.pauseMs = int(ms);
+    o.strictWake = parser.isSet(strictWake);
+    if (!ToInt(parser.value(promptDelay), 0, 60000, o.promptDelayMs))
+        return Usage(QStringLiteral("--prompt-delay takes 0 to 60000 ms"));
+    o.busyDrops = parser.isSet(busyDrops);
     for (const QString& value : parser.values(fault)) {
         for (const QString& item : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             bool known = false;

@@ -44,6 +44,9 @@ struct SimOptions {
     QSet<Fault> faults;
     int lineDelayMs = 100;
     int pauseMs = 10000;
+    bool strictWake = false; // a command counts only right after a ":" wake-up
+    int promptDelayMs = 0;   // time from ":" to the prompt
+    bool busyDrops = false;  // input while busy is dropped instead of held in the UART buffer
 
     bool has(Fault f) const { return faults.contains(f); }
 };

@@ -79,6 +79,15 @@ int main(int argc, char** argv) {
         state.memory = GenerateMemory(std::min(options.records, capacity), options.seed,
                                       LoggerNow(state.clockOffsetMs), newFormat);
     }
+    if (!newFormat) {
+        for (const MemoryRecord& r : state.memory.records)
+            if (r.isMessage())
+                return Fail(
+                    QStringLiteral("version %1 downloads the old record format, which has no "
+                                   "message lines (\"%2\"); give a version whose third character "
+                                   "is 5 or above, or leave the messages out")
+                        .arg(options.version, r.message));
+    }
     if (int(state.memory.records.size()) > capacity) {
         // A full logger records nothing more: the latest records never made it in.
         std::fprintf(stderr,
@@ -166,6 +175,9 @@ int main(int argc, char** argv) {
         for (const int t : {sendIn, giveUpIn})
             if (t >= 0)
                 timeout = std::min(timeout, t);
+        // Held input just taken may have queued a reply: send it without waiting.
+        if (!queue.idle() && sendIn < 0 && !wantWritable)
+            timeout = 0;
         pollfd fd{line.masterFd(), short(POLLIN | (wantWritable ? POLLOUT : 0)), 0};
         if (now < quietUntil) {
             fd.fd = -1;

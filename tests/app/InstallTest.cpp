@@ -19,7 +19,7 @@ QString install(const QString& prefix) {
 
 } // namespace
 
-TEST(HelpInstall, ProgramHelpLauncherDesktopEntryAndIcons) {
+TEST(Install, ProgramHelpLaunchersDesktopEntryAndIcons) {
     const QString prefix = TestFolder() + "/prefix";
     const QString failure = install(prefix);
     ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
@@ -48,6 +48,16 @@ TEST(HelpInstall, ProgramHelpLauncherDesktopEntryAndIcons) {
     resolve.waitForFinished();
     EXPECT_EQ(resolve.exitCode(), 0);
     EXPECT_TRUE(text.contains("\"$here/../lib/ombrex/ombrex\" \"$@\""));
+
+    // ombrex-tool lives beside the program; the command on the PATH is a relative link to it,
+    // so a moved prefix keeps working.
+    const QFileInfo tool(prefix + "/bin/ombrex-tool");
+    EXPECT_TRUE(tool.isSymLink());
+    EXPECT_EQ(tool.symLinkTarget(),
+              QFileInfo(prefix + "/lib/ombrex/ombrex-tool").absoluteFilePath());
+    EXPECT_TRUE(QFileInfo(tool.symLinkTarget()).isExecutable());
+    EXPECT_TRUE(QFileInfo(prefix + "/share/metainfo/com.pluvatec.ombrex.metainfo.xml").isFile());
+    EXPECT_TRUE(QFileInfo(prefix + "/share/man/man1/ombrex.1.gz").isFile());
 
     QSettings desktop(prefix + "/share/applications/ombrex.desktop", QSettings::IniFormat);
     desktop.beginGroup("Desktop Entry");

@@ -1,6 +1,6 @@
-#include "app/HelpWindow.h"
+#include "help/HelpWindow.h"
 
-#include "app/HelpBrowser.h"
+#include "help/HelpBrowser.h"
 
 #include <QAction>
 #include <QHeaderView>

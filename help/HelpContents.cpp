@@ -1,4 +1,4 @@
-#include "app/HelpContents.h"
+#include "help/HelpContents.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
-#include "app/HelpViewer.h"
+#include "help/HelpViewer.h"
 
-#include "app/HelpWindow.h"
+#include "help/HelpWindow.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "help/HelpDebugLog.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -35,14 +37,5 @@ const QStringList& Requests();
 QString FileMissingMessage(const QString& helpFile);
 QString TopicMissingMessage(const QString& topic, const QString& helpFile);
 QString ContextMissingMessage(int contextId);
-
-// The diagnostic log: on when the program folder holds "debug.debug" or the command line
-// carries "/debug" or "-debug". Returns whether it is on.
-bool ConfigureDebugLog(const QStringList& arguments);
-void DisableDebugLog();
-bool DebugLogEnabled();
-QString DebugLogPath(); // UserConfigFolder() + "/Ombrex2-help.log"
-// One line of the log (time, request, topic, result); nothing when the log is off.
-void LogRequest(const QString& request, const QString& topic, const QString& result);
 
 } // namespace HelpSystem

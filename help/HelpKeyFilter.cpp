@@ -1,7 +1,7 @@
-#include "app/HelpKeyFilter.h"
+#include "help/HelpKeyFilter.h"
 
-#include "app/HelpContexts.h"
-#include "app/HelpSystem.h"
+#include "help/HelpContexts.h"
+#include "help/HelpSystem.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "app/HelpContexts.h"
+#include "help/HelpContexts.h"
 
 #include <QObject>
 #include <QVariant>

@@ -1,7 +1,7 @@
-#include "app/HelpBrowser.h"
+#include "help/HelpBrowser.h"
 
-#include "app/HelpChmFile.h"
-#include "app/HelpSystem.h"
+#include "help/HelpChmFile.h"
+#include "help/HelpSystem.h"
 #include "ui/DesktopOpener.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/HelpChmFile.h"
+#include "help/HelpChmFile.h"
 
 #include <QFile>
 #include <chm_lib.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/HelpSystem.h"
+#include "help/HelpSystem.h"
 
 #include <memory>
 

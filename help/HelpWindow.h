@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/HelpChmFile.h"
-#include "app/HelpContents.h"
+#include "help/HelpChmFile.h"
+#include "help/HelpContents.h"
 
 #include <QMainWindow>
 
