@@ -41,10 +41,15 @@ bool IsMarker(int64_t seconds) {
 }
 
 Drift::Drift(int64_t start, std::vector<std::pair<int64_t, double>> anchors) {
-    std::sort(anchors.begin(), anchors.end());
+    // In the order they were measured (true time is the logger's less its offset); a reading
+    // whose logger time does not move on from the one before (a clock set back in between)
+    // cannot be placed on the logger's time line and says nothing.
+    std::sort(anchors.begin(), anchors.end(), [](const auto& a, const auto& b) {
+        return double(a.first) - a.second < double(b.first) - b.second;
+    });
     m_points.emplace_back(start, 0.0);
     for (const auto& a : anchors)
-        if (a.first > m_points.back().first) // an anchor before the start says nothing
+        if (a.first > m_points.back().first)
             m_points.push_back(a);
 }
 

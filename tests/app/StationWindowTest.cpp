@@ -372,3 +372,72 @@ TEST(StationWindow, ACheckSumFailureIsKeptApartUntilAccepted) {
     EXPECT_EQ(s[0].PendingDownloads, 0);
     EXPECT_EQ(w->windowTitle(), "Ombrex V2.4 - Station Hyetra Sim");
 }
+
+// The virtual logger goes on logging between downloads, its clock behind: three downloads of
+// one memory join one segment, each adding what was logged since, and the records are
+// corrected linearly from the start (clock right) to the offset the status reply measured.
+TEST(StationWindow, AGrowingMemoryAndADriftingClockEndToEnd) {
+    // Ten days of memory, a record a day at 12:00 logger time, the last yesterday.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime start(now.date().addDays(-10), QTime(8, 0));
+    const QString memory = TestFolder() + "/memory.txt";
+    {
+        QFile f(memory);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(("S," + start.toString("MM/dd/yy,HH:mm") + "\n").toLatin1());
+        for (int day = 1; day <= 9; ++day)
+            f.write((QDateTime(start.date().addDays(day), QTime(12, 0)).toString("MM/dd/yy,HH:mm") +
+                     ",0.01\n")
+                        .toLatin1());
+    }
+    const QString state = TestFolder() + "/state.json";
+    seedSettings(2, 5);
+    ScriptedPrompts prompts;
+    auto w = openMain();
+    const auto download = [&] {
+        w->Action("MnuDownload")->trigger();
+        return WaitUntil([&] { return !w->Link().DownloadActive(); }, 10000);
+    };
+    {
+        // Three minutes behind at the first download; it logs three more records after each.
+        SimProcess sim({"--port", "5", "--model", "2", "--fast", "--memory", memory,
+                        "--clock-offset", "-180", "--grow", "3", "--state", state});
+        ASSERT_FALSE(sim.startLine().isEmpty());
+        ASSERT_TRUE(autoDetect(*w));
+        ASSERT_TRUE(download());
+        EXPECT_TRUE(w->Panel()->StatusLabel->text().contains("gained 10 new records"))
+            << w->Panel()->StatusLabel->text().toStdString();
+        ASSERT_TRUE(download());
+        EXPECT_TRUE(w->Panel()->StatusLabel->text().contains("gained 3 new records"))
+            << w->Panel()->StatusLabel->text().toStdString();
+        w->MnuDisconnectClick();
+    }
+    {
+        // Later: the same logger, its memory and clock kept, the clock losing 5 %.
+        SimProcess sim({"--port", "5", "--model", "2", "--fast", "--state", state, "--clock-rate",
+                        "-50000", "--grow", "3"});
+        ASSERT_FALSE(sim.startLine().isEmpty());
+        ASSERT_TRUE(autoDetect(*w));
+        ASSERT_TRUE(download());
+        EXPECT_TRUE(w->Panel()->StatusLabel->text().contains("gained 3 new records"))
+            << w->Panel()->StatusLabel->text().toStdString();
+        w->MnuDisconnectClick();
+    }
+    StationArchive archive;
+    const int64_t id = archive.FindStation("Hyetra Sim");
+    ASSERT_EQ(archive.Segments(id).size(), 1u);
+    const auto downloads = archive.Downloads(id);
+    ASSERT_EQ(downloads.size(), 3u);
+    EXPECT_NEAR(downloads[0].ClockOffsetSeconds.value_or(0), -180, 3);
+    EXPECT_NEAR(downloads[2].ClockOffsetSeconds.value_or(0), -180, 3);
+    w->OpenStation(id);
+    // The offset grew from 0 at the start to 3 minutes at the first download, ten days on:
+    // day k's record is corrected by about 0.3 k minutes.
+    bool out = false;
+    for (int day = 1; day <= 9; ++day) {
+        const TRainRecord r = DataUnit::GetEvent(day, out);
+        const TDateTime raw = FromQDateTime(QDateTime(start.date().addDays(day), QTime(12, 0)));
+        const double shift = (r.DateTime - raw) * 1440;
+        EXPECT_NEAR(shift, 0.3 * day, 0.75) << "day " << day;
+    }
+}

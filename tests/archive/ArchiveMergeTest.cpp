@@ -321,3 +321,29 @@ TEST_F(Merge_, SettingsAndFlagDecisionsPersist) {
 }
 
 } // namespace
+
+namespace {
+
+// Anchors are taken in the order they were measured; one whose logger time went back (the
+// clock set back without clearing) cannot be placed and is left out.
+TEST(DriftAnchors, FollowTheOrderOfMeasurementAndSkipAClockSetBack) {
+    const int64_t day = 86400;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int64_t, double>> anchors;
+        int64_t raw;
+        double offset;
+    } cases[] = {
+        {"none", {}, 5 * day, 0},
+        {"half way to one", {{10 * day, -180}}, 5 * day, -90},
+        {"after the last", {{10 * day, -180}}, 12 * day, -180},
+        {"between two", {{10 * day, -180}, {20 * day, -360}}, 15 * day, -270},
+        {"given out of order", {{20 * day, -360}, {10 * day, -180}}, 15 * day, -270},
+        {"set back", {{10 * day, -180}, {10 * day - 600, -900}}, 5 * day, -90},
+        {"before the start", {{-day, 60}}, 5 * day, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(ArchiveTime::Drift(0, c.anchors).OffsetAt(c.raw), c.offset) << c.what;
+}
+
+} // namespace
