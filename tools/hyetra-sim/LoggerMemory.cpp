@@ -28,10 +28,12 @@ void RestartClockDrift() {
     g_sinceSet.start();
 }
 
+qint64 ClockDriftMs() {
+    return g_sinceSet.isValid() ? qint64(double(g_sinceSet.elapsed()) * g_ratePpm / 1e6) : 0;
+}
+
 LoggerTime LoggerNow(qint64 offsetMs) {
-    const qint64 drift =
-        g_sinceSet.isValid() ? qint64(double(g_sinceSet.elapsed()) * g_ratePpm / 1e6) : 0;
-    return PcWallClock().addMSecs(offsetMs + drift);
+    return PcWallClock().addMSecs(offsetMs + ClockDriftMs());
 }
 
 LoggerTime PowerResetTime() {

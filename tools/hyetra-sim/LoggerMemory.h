@@ -16,6 +16,8 @@ LoggerTime LoggerNow(qint64 offsetMs);
 void SetClockRate(double ppm);
 // The clock was set: what it gained or lost so far is gone.
 void RestartClockDrift();
+// What the clock gained (positive) or lost at its rate since it was last set.
+qint64 ClockDriftMs();
 // The PC's local wall clock as a zone-less time.
 LoggerTime PcWallClock();
 LoggerTime MakeLoggerTime(int year, int month, int day, int hour, int minute, int second = 0);
