@@ -26,12 +26,6 @@ const ToolCommand* ToolCommands(int& count) {
 }
 
 // Each subcommand moves into a file of its own as it is built.
-int RunStations(const QStringList&) {
-    return NotYet("stations");
-}
-int RunAdd(const QStringList&) {
-    return NotYet("add");
-}
 int RunExport(const QStringList&) {
     return NotYet("export");
 }
