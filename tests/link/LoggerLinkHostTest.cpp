@@ -46,9 +46,7 @@ public:
         dailyDaysWhenTold = DataUnit::DailyCount();
         heard << QStringLiteral("DataDownloaded");
     }
-    void ClockMeasured(double, const QDateTime&) override {
-        heard << QStringLiteral("ClockMeasured");
-    }
+    void ClockMeasured(double, const QDateTime&) override { ++clockReadings; }
     void DownloadCompleted(const QByteArray& bytes, bool ok) override {
         raw = bytes;
         crcOk = ok;
@@ -58,6 +56,7 @@ public:
     void RememberPort(int port) override { remembered << port; }
     QByteArray raw;
     bool crcOk = false;
+    int clockReadings = 0;
 };
 
 bool connected(const TinyHost& host) {
@@ -100,6 +99,7 @@ TEST(LoggerLinkHost, StatusReadAfterConnect) {
         EXPECT_TRUE(host.held);
         ASSERT_TRUE(WaitUntil([&] { return connected(host); }, 5000));
         EXPECT_EQ(host.heard, QStringList({"StatusRead", "LinkConnected"}));
+        EXPECT_EQ(host.clockReadings, 1); // the drift reading, taken with no clock setting
         EXPECT_EQ(host.status.DeviceName, "Hyetra Sim");
         EXPECT_EQ(host.status.RecordCount, 120);
         EXPECT_NEAR(host.status.ClockOffset * 86400, 90, 3);
