@@ -51,7 +51,7 @@ QString Pandas(const QByteArray& csv, const char* check) {
     file.write(csv);
     file.close();
     const QString script = QStringLiteral("import sys, pandas as pd\n"
-                                          "f = pd.read_csv(sys.argv[1])\n") +
+                                          "f = pd.read_csv(sys.argv[1], comment='#')\n") +
                            QLatin1String(check);
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path});
