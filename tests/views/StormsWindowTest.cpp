@@ -2,6 +2,7 @@
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/views/MainWindowSupport.h"
 #include "views/TChildHyetograph.h"
+#include "views/TChildQuality.h"
 #include "views/TChildStorms.h"
 
 #include <QAction>
@@ -294,6 +295,16 @@ TEST(StormsWindowQuality, LeavesOutAcceptedFlagsEverywhereAndSaysSo) {
     EXPECT_TRUE(storms->PrintHeader().contains("Accepted flags left out of the analysis"));
     // The summaries too: 30 tips of 0.01 in.
     EXPECT_EQ(Cell(storms->MonthTable(), 0, Column(storms->MonthTable(), "Depth (in)")), "0.300");
+    // A decision in the quality window reaches the storms at once.
+    main->MnuQualityClick();
+    TChildQuality* quality = qobject_cast<TChildQuality*>(main->ActiveChild());
+    ASSERT_NE(quality, nullptr);
+    ASSERT_EQ(quality->Rows().size(), 1u);
+    quality->DecideRows({0}, std::nullopt);
+    EXPECT_EQ(storms->Storms().size(), 2u);
+    EXPECT_EQ(h->Storms().size(), 2u);
+    quality->DecideRows({0}, Analysis::FlagVerdict::Accepted);
+    EXPECT_EQ(storms->Storms().size(), 1u);
 
     main->Action("MnuLeaveOutFlags")->trigger();
     EXPECT_FALSE(Analysis::LeaveOutAcceptedFlags());
