@@ -707,6 +707,18 @@ TChildGraph* TFMain::CreateGraphWindow() {
     return w;
 }
 
+QList<TChildHyetograph*> TFMain::HyetographWindows() const {
+    return children<TChildHyetograph>();
+}
+
+TChildHyetograph* TFMain::CreateHyetographWindow() {
+    auto* w = new TChildHyetograph(this);
+    m_mdi->addSubWindow(w);
+    w->show();
+    m_mdi->setActiveSubWindow(w);
+    return w;
+}
+
 void TFMain::OpenDefaultWindows() {
     for (QMdiSubWindow* w : {static_cast<QMdiSubWindow*>(new TChildInfo(this)),
                              static_cast<QMdiSubWindow*>(new TChildText(this)),

@@ -79,6 +79,8 @@ public:
     QList<TChildInfo*> InfoWindows() const;
     QList<TChildStorms*> StormsWindows() const;
     TChildGraph* CreateGraphWindow() override;
+    QList<TChildHyetograph*> HyetographWindows() const override;
+    TChildHyetograph* CreateHyetographWindow() override;
     QMdiSubWindow* ActiveChild() const override;
     int32_t GraphFirstDay() const override { return m_graphFirstDay; }
     int32_t GraphLastDay() const override { return m_graphLastDay; }
