@@ -102,6 +102,79 @@ Row SummaryRow(const Analysis::PeriodSummary& p, bool inches) {
             Number(100.0 * p.Completeness, 1)};
 }
 
+namespace {
+
+// Summary cells that a correction changes, in the order CorrectedSummaryColumns names them.
+Row CorrectedSummaryCells(const Analysis::PeriodSummary& p, bool inches) {
+    return {Number(Depth(p.DepthMm, inches), DepthDecimals(inches)),
+            Number(Depth(p.LargestDayMm, inches), DepthDecimals(inches)),
+            Number(Depth(p.LargestI60MmH, inches), DepthDecimals(inches)), Whole(p.ErosiveStorms),
+            Number(p.R, 1)};
+}
+
+} // namespace
+
+Table StormTable(const Analysis::TableStorms& a, bool inches) {
+    Table t{StormColumns(inches), {}};
+    const bool corrected = a.HasCorrection() && a.Corrected.size() == a.Storms.size();
+    constexpr int kRawDepth = 3; // Start, End, Duration, then the depth
+    if (corrected) {
+        QStringList more = StormColumns(inches).mid(kRawDepth);
+        for (QString& c : more) {
+            const qsizetype unit = c.indexOf(QLatin1String(" ("));
+            c.insert(unit < 0 ? c.size() : unit, QStringLiteral(" corrected"));
+        }
+        t.columns.insert(kRawDepth + 1, more.takeFirst());
+        t.columns += more;
+    }
+    t.rows.reserve(a.Storms.size());
+    for (size_t i = 0; i < a.Storms.size(); ++i) {
+        Row r = StormRow(a.Storms[i], inches);
+        if (corrected) {
+            Row more = StormRow(a.Corrected[i], inches);
+            more.erase(more.begin(), more.begin() + kRawDepth);
+            r.insert(r.begin() + kRawDepth + 1, more.front());
+            r.insert(r.end(), more.begin() + 1, more.end());
+        }
+        t.rows.push_back(std::move(r));
+    }
+    return t;
+}
+
+QStringList CorrectedSummaryColumns(bool inches) {
+    return {QStringLiteral("Depth corrected (%1)").arg(DepthUnit(inches)),
+            QStringLiteral("Largest day corrected (%1)").arg(DepthUnit(inches)),
+            QStringLiteral("Largest I60 corrected (%1)").arg(IntensityUnit(inches)),
+            QStringLiteral("Erosive storms corrected"),
+            QStringLiteral("R corrected (MJ mm/(ha h))")};
+}
+
+Table SummaryTable(const std::vector<Analysis::PeriodSummary>& periods,
+                   const std::vector<Analysis::PeriodSummary>& corrected, bool inches) {
+    const bool both = !corrected.empty() && corrected.size() == periods.size();
+    Table t{SummaryColumns(inches), {}};
+    if (both)
+        t.columns += CorrectedSummaryColumns(inches);
+    for (size_t i = 0; i < periods.size(); ++i) {
+        Row r = SummaryRow(periods[i], inches);
+        if (both) {
+            const Row more = CorrectedSummaryCells(corrected[i], inches);
+            r.insert(r.end(), more.begin(), more.end());
+        }
+        t.rows.push_back(std::move(r));
+    }
+    return t;
+}
+
+QString QualityText(const Analysis::TableStorms& a) {
+    QString text = a.FlagsLeftOut ? QStringLiteral("Accepted flags left out of the analysis")
+                                  : QStringLiteral("No flags left out of the analysis");
+    if (a.HasCorrection())
+        text += QStringLiteral("; corrected depths for a tip time constant of %1 s beside the raw")
+                    .arg(a.TipTimeConstantS, 0, 'g', 4);
+    return text;
+}
+
 QString OptionsText(const Analysis::StormOptions& options, uint16_t bucketFactor) {
     const QString collector =
         bucketFactor == 10 ? QStringLiteral("0.01 in/tip")

@@ -1,5 +1,7 @@
 #include "analysis/Summaries.h"
 
+#include "analysis/Calibration.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -38,7 +40,8 @@ std::vector<LoggedSpan> Merged(std::vector<LoggedSpan> spans) {
 } // namespace
 
 Summaries Summarise(const std::vector<RainMinute>& series, double mmPerTip,
-                    const std::vector<Storm>& storms, const std::vector<LoggedSpan>& spans) {
+                    const std::vector<Storm>& storms, const std::vector<LoggedSpan>& spans,
+                    double tipTimeConstantS) {
     Summaries result;
     const std::vector<RainMinute> rain = SortedRainMinutes(series);
     const std::vector<LoggedSpan> logged = Merged(spans);
@@ -80,11 +83,12 @@ Summaries Summarise(const std::vector<RainMinute>& series, double mmPerTip,
     // Rain, one calendar day at a time.
     int64_t day = 0;
     int64_t dayTips = 0;
+    double dayCorrected = 0;
     auto closeDay = [&]() {
         if (dayTips <= 0)
             return;
         PeriodSummary& m = at(double(day));
-        const double depth = double(dayTips) * mmPerTip;
+        const double depth = tipTimeConstantS > 0 ? dayCorrected : double(dayTips) * mmPerTip;
         m.DepthMm += depth;
         ++m.RainDays;
         if (depth > m.LargestDayMm) {
@@ -98,8 +102,11 @@ Summaries Summarise(const std::vector<RainMinute>& series, double mmPerTip,
             closeDay();
             day = d;
             dayTips = 0;
+            dayCorrected = 0;
         }
         dayTips += r.Tips;
+        if (tipTimeConstantS > 0)
+            dayCorrected += CorrectMinute(r.Tips, mmPerTip, tipTimeConstantS).DepthMm;
     }
     closeDay();
 

@@ -28,8 +28,10 @@ struct Summaries {
 };
 
 // Storms as FindStorms gave them for the same series; spans as LoggedSpansFromEvents gives them
-// (they may overlap or come in any order).
+// (they may overlap or come in any order). A tip time constant above 0 sums the days' corrected
+// depths (the storms are then the corrected ones).
 Summaries Summarise(const std::vector<RainMinute>& series, double mmPerTip,
-                    const std::vector<Storm>& storms, const std::vector<LoggedSpan>& spans);
+                    const std::vector<Storm>& storms, const std::vector<LoggedSpan>& spans,
+                    double tipTimeConstantS = 0);
 
 } // namespace Analysis

@@ -75,6 +75,7 @@ void TFMain::MnuLoadClick() {
 
 // What Load and Import do once a file has been read.
 void TFMain::finishReading(const QString& path, const DataFiles::ReadResult& result) {
+    m_stationId = 0; // the tables hold a file now, not a station
     setWindowTitle(kCaption + FileNameOnly(path));
     Action(QStringLiteral("MnuSave"))->setEnabled(true);
     Action(QStringLiteral("MnuPrint"))->setEnabled(true);

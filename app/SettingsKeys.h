@@ -22,6 +22,7 @@ inline constexpr QLatin1StringView Width{"Width"};
 inline constexpr QLatin1StringView Height{"Height"};
 inline constexpr QLatin1StringView State{"State"};
 inline constexpr QLatin1StringView ShowHelp{"ShowHelp"};
+inline constexpr QLatin1StringView KeepDownloads{"Keep Downloads"};
 
 inline constexpr QLatin1StringView Analysis{"Analysis"};
 inline constexpr QLatin1StringView LeaveOutAcceptedFlags{"Leave Out Accepted Flags"};

@@ -8,6 +8,7 @@
 #include "app/SettingsStore.h"
 #include "app/StatusPanel.h"
 #include "app/TSplashscreen.h"
+#include "archive/StationArchive.h"
 #include "data/DataUnit.h"
 #include "export/TExportForm.h"
 #include "export/XlsxSpreadsheet.h"
@@ -195,6 +196,13 @@ void TFMain::buildMenus() {
     m_items["MnuSave"]->setEnabled(false);
     on(addItem(file, "MnuRaw", "&Raw Download Data"), &TFMain::R1Click);
     file->addSeparator();
+    on(addItem(file, "MnuOpenStation", "Open S&tation...", "Open a station of the archive"),
+       &TFMain::MnuOpenStationClick);
+    on(addItem(file, "MnuAddToStation", "Add Data File to Station..."),
+       &TFMain::MnuAddToStationClick);
+    on(addItem(file, "MnuStationProperties", "Station Properties..."),
+       &TFMain::MnuStationPropertiesClick);
+    file->addSeparator();
     on(addItem(file, "MnuImport", "Import..."), &TFMain::MnuImportClick);
     on(addItem(file, "MnuExport", "&Export...", {}, "export"), &TFMain::MnuExportClick);
     file->addSeparator();
@@ -269,6 +277,11 @@ void TFMain::buildMenus() {
     QAction* usb = addItem(version, "MnuHyetraUsb", "Hyetra 2.0 (USB)");
     usb->setCheckable(true);
     on(usb, &TFMain::MnuHyetraUsbClick);
+    QAction* keep = addItem(settings, "MnuKeepDownloads", "Keep downloads in the station archive",
+                            "Add every completed download to its station's record");
+    keep->setCheckable(true);
+    keep->setChecked(true);
+    on(keep, &TFMain::MnuKeepDownloadsClick);
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     on(addItem(window, "MnuInfo", "&Info", "Create an Info window", "info"), &TFMain::MnuInfoClick);
@@ -374,6 +387,8 @@ void TFMain::readSettings() {
         Prompts::Guarded([&] { store.WriteInteger(K::Settings, K::Logger, m_loggerModel); });
     }
     applyLoggerModel();
+    m_items["MnuKeepDownloads"]->setChecked(
+        readOr([&] { return store.ReadBool(K::Settings, K::KeepDownloads, true); }, true));
     m_items["MnuHyetra"]->setChecked(m_loggerModel == 1);
     m_items["MnuHyetraUsb"]->setChecked(m_loggerModel != 1);
     const bool leaveOut =
@@ -539,6 +554,14 @@ void TFMain::DataDownloaded() {
     }
 }
 
+void TFMain::ClockMeasured(double clockOffset, const QDateTime& pcNow) {
+    SetDriftReading(Archive::ReadingFromStatus(clockOffset, pcNow));
+}
+
+void TFMain::DownloadCompleted(const QByteArray& raw, bool crcOk) {
+    ArchiveDownload(raw, crcOk);
+}
+
 int TFMain::LastPort() const {
     return SettingsStore().ReadInteger(K::Settings, K::PortNumber, 1);
 }
@@ -678,6 +701,18 @@ void TFMain::MnuLeaveOutFlagsClick() {
 
 TChildGraph* TFMain::CreateGraphWindow() {
     auto* w = new TChildGraph(this);
+    m_mdi->addSubWindow(w);
+    w->show();
+    m_mdi->setActiveSubWindow(w);
+    return w;
+}
+
+QList<TChildHyetograph*> TFMain::HyetographWindows() const {
+    return children<TChildHyetograph>();
+}
+
+TChildHyetograph* TFMain::CreateHyetographWindow() {
+    auto* w = new TChildHyetograph(this);
     m_mdi->addSubWindow(w);
     w->show();
     m_mdi->setActiveSubWindow(w);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandState.h"
+#include "archive/ArchiveTypes.h"
 #include "data/DataFiles.h"
 #include "link/DeviceStatus.h"
 #include "link/LinkHost.h"
@@ -11,6 +12,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class ControlBar;
 class IntervalTimer;
@@ -21,6 +23,7 @@ class QMdiArea;
 class QMenu;
 class QPrinter;
 class QToolBar;
+class StationArchive;
 class StatusPanel;
 class TChildInfo;
 class TChildStorms;
@@ -60,6 +63,8 @@ public:
     void LinkDisconnected() override { DisconnectExecute(); }
     void HoldInput(bool hold) override { SetMainEnabled(!hold); }
     void DataDownloaded() override;
+    void ClockMeasured(double clockOffset, const QDateTime& pcNow) override;
+    void DownloadCompleted(const QByteArray& raw, bool crcOk) override;
     int LastPort() const override;
     void RememberPort(int port) override;
 
@@ -74,6 +79,8 @@ public:
     QList<TChildInfo*> InfoWindows() const;
     QList<TChildStorms*> StormsWindows() const;
     TChildGraph* CreateGraphWindow() override;
+    QList<TChildHyetograph*> HyetographWindows() const override;
+    TChildHyetograph* CreateHyetographWindow() override;
     QMdiSubWindow* ActiveChild() const override;
     int32_t GraphFirstDay() const override { return m_graphFirstDay; }
     int32_t GraphLastDay() const override { return m_graphLastDay; }
@@ -126,6 +133,23 @@ public:
     static QString ChooseDataFolder(const QString& programDataFolder,
                                     const QString& userDataFolder);
     QString LastLoadedFile() const { return m_lastLoadedFile; }
+
+    // The station archive (StationCommands.cpp).
+    void MnuOpenStationClick();
+    void MnuAddToStationClick();
+    void MnuStationPropertiesClick();
+    void MnuKeepDownloadsClick();
+    bool KeepDownloads() const;
+    // The logger's clock as the last status reply before any clock setting read it.
+    void SetDriftReading(const Archive::ClockReading& reading) { m_driftReading = reading; }
+    // A completed download into its station, under "Keep downloads in the station archive".
+    void ArchiveDownload(const QByteArray& raw, bool crcOk);
+    void OpenStation(int64_t stationId);
+    void AcceptKeptDownloads(int64_t stationId);
+    void AddFileToStation(const QString& path, const QString& station);
+    int64_t OpenStationId() const { return m_stationId; }
+    // Null (after an error message) when the archive cannot be used.
+    StationArchive* StationStore();
 
     int LoggerModel() const { return m_loggerModel; }
     int32_t PortBaud() const { return m_baud; }
@@ -192,4 +216,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     LoggerLink* m_link = nullptr;
     TExportForm* m_exportForm = nullptr;
+    std::unique_ptr<StationArchive> m_archive;
+    std::optional<Archive::ClockReading> m_driftReading;
+    int64_t m_stationId = 0; // the station the tables hold, 0 for none
 };

@@ -100,6 +100,23 @@ def figures(runs):
          seconds(storms_pandas), 0.1, "<= 0.1"),
         ("6 Storms, 11 intensities, erosivity: ten years", ms(seconds(storms)), "limit",
          "200.0 ms", seconds(storms), 0.2, 1.0, "<= 1"),
+    ] + archive_figures(runs)
+
+
+def archive_figures(runs):
+    add = seconds(find(runs, "BM_ArchiveAddFullMemory"))
+    shell = seconds(find(runs, "BM_ArchiveAdd_Sqlite3Import"))
+    opened = find(runs, "BM_OpenTenYearStation")
+    peak = counter(opened, "peak_MB")
+    return [
+        ("Archive: full memory added to an empty station", ms(add),
+         "sqlite3 shell .import, same rows as CSV", ms(shell), add, shell, 2.0, "<= 2"),
+        ("Archive: full memory added to an empty station", ms(add), "limit", "1.00 s", add, 1.0,
+         1.0, "<= 1"),
+        ("Archive: ten-year station opened, three windows painted", ms(seconds(opened)),
+         "limit", "2.00 s", seconds(opened), 2.0, 1.0, "<= 1"),
+        ("Archive: peak memory, ten-year station opened", f"{peak:.0f} MB" if peak else "-",
+         "limit", "400 MB", peak, 400.0, 1.0, "<= 1"),
     ]
 
 
@@ -141,6 +158,12 @@ def others(runs):
              "BM_Hyetograph_OneYearOneMinuteBars", ("bars", "bars"))
     time_row("storms and summaries from the tables, ten years", "BM_StormsFromTables_TenYears",
              ("events", "records"))
+    for label, name in (("archive: full memory added, CPU", "BM_ArchiveAddFullMemory"),
+                        ("archive: ten-year station opened and painted, CPU",
+                         "BM_OpenTenYearStation")):
+        run = find(runs, name)
+        if run is not None:
+            rows.append((label, ms(run["cpu_time"] * UNIT_SECONDS[run["time_unit"]])))
     return rows
 
 

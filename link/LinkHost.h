@@ -2,6 +2,8 @@
 
 #include "link/DeviceStatus.h"
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 // What the conversations with the logger need from the window that runs them. The main window
@@ -31,6 +33,11 @@ public:
 
     // A download has filled the event and daily tables.
     virtual void DataDownloaded() = 0;
+    // The logger's clock offset as a status reply measured it before any clock setting, with the
+    // PC's time of the reading: what a later download's records are corrected by.
+    virtual void ClockMeasured(double clockOffset, const QDateTime& pcNow) = 0;
+    // A completed download's exact bytes and check-sum verdict, after the views have it: to keep.
+    virtual void DownloadCompleted(const QByteArray& raw, bool crcOk) = 0;
 
     // The port a logger last answered on (where a search starts), and remembering a new one.
     virtual int LastPort() const = 0;

@@ -271,7 +271,11 @@ void LoggerLink::QPacketStringPacket(const QByteArray& reply) {
     m_host.HoldInput(false);
 
     DeviceStatus status = m_host.Status();
-    const StatusReplyResult result = ParseStatusReply(reply, status, NowDateTime());
+    const QDateTime pcNow = QDateTime::currentDateTime();
+    const StatusReplyResult result = ParseStatusReply(reply, status, FromQDateTime(pcNow));
+    // The reply after a clock setting says nothing of the drift the logger's records carry.
+    if (result.complete && !m_clockChain)
+        m_host.ClockMeasured(status.ClockOffset, pcNow);
     m_host.StatusRead(status);
     if (result.versionReached)
         Prompts::Guarded([this] { m_host.RememberPort(m_port->ComNumber()); });
@@ -523,7 +527,9 @@ void LoggerLink::endDownload() {
         return;
     m_dlTimer->setEnabled(false); // the last batch's line ends fed it again
     saveCapture();
-    if (!CheckDownloadCrc())
+    const QByteArray raw = CaptureStream::Bytes(); // the parse releases the stream
+    const bool crcOk = CheckDownloadCrc();
+    if (!crcOk)
         Prompts::ShowError(QStringLiteral("CRC Error!\rThe downloaded data's checksum failed.\r"
                                           "The integrity of the data can not be guarenteed.\r"
                                           "Try downloading again."));
@@ -535,6 +541,7 @@ void LoggerLink::endDownload() {
     endDownloadDialog();
     m_downloadActive = false;
     m_host.ShowStatus(QStringLiteral("Download complete"), 2);
+    m_host.DownloadCompleted(raw, crcOk);
 }
 
 void LoggerLink::AbortButtonClick() {

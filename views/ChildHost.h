@@ -9,6 +9,7 @@
 class QMdiSubWindow;
 class QPrinter;
 class TChildGraph;
+class TChildHyetograph;
 
 // What the child windows need from the main window. The main window implements it; the views
 // never reach into the main window otherwise.
@@ -30,6 +31,9 @@ public:
     virtual QList<TChildGraph*> GraphWindows() const = 0;
     virtual TChildGraph* CreateGraphWindow() = 0;
     virtual QMdiSubWindow* ActiveChild() const = 0;
+    virtual QList<TChildHyetograph*> HyetographWindows() const { return {}; }
+    // A new hyetograph window, shown and active; nullptr where the host has none.
+    virtual TChildHyetograph* CreateHyetographWindow() { return nullptr; }
 
     // The main window's "&Print..." and "&Copy", which act on the active child.
     virtual void MnuPrintClick() = 0;

@@ -1,5 +1,7 @@
 #include "views/TChildGraph.h"
 
+#include "views/TChildHyetograph.h"
+
 #include "data/DataUnit.h"
 #include "ui/OmbrexError.h"
 #include "ui/Prompts.h"
@@ -129,7 +131,10 @@ TChildGraph::TChildGraph(ChildHost* host, QWidget* parent) : TChild(host, parent
     view->onContextMenu = [this](const QPoint& global) { m_popup->popup(global); };
 
     connect(m_chart, &QChart::plotAreaChanged, this, [this] { relabel(); });
-    connect(m_bottom, &QValueAxis::rangeChanged, this, [this] { relabel(); });
+    connect(m_bottom, &QValueAxis::rangeChanged, this, [this] {
+        relabel();
+        handZoomToHyetographs();
+    });
 
     // FormCreate: a graph opened after a text window's Graph command takes its days.
     if (DataUnit::DailyCount() > 0) {
@@ -185,6 +190,28 @@ void TChildGraph::UpdateGraph() {
     m_relabelling = false;
     m_labelled.clear();
     relabel();
+}
+
+bool TChildGraph::ZoomedDays(int32_t& first, int32_t& last) const {
+    if (!m_chart->isZoomed() || m_labels.isEmpty())
+        return false;
+    const int a = std::max(0, int(std::ceil(m_bottom->min())));
+    const int b = std::min(int(std::floor(m_bottom->max())), int(m_labels.size()) - 1);
+    if (b < a)
+        return false;
+    const int32_t shownFirst = std::max(m_firstDay, 0);
+    first = shownFirst + a;
+    last = shownFirst + b;
+    return true;
+}
+
+// Days zoomed into here are the range the hyetographs show.
+void TChildGraph::handZoomToHyetographs() {
+    int32_t first = 0, last = 0;
+    if (m_relabelling || !ZoomedDays(first, last))
+        return;
+    for (TChildHyetograph* h : host()->HyetographWindows())
+        h->ShowDays(first, last);
 }
 
 void TChildGraph::relabel() {

@@ -31,6 +31,8 @@ public:
         m_lastDay = last;
     }
     void UpdateGraph();
+    // The days of the daily table the zoomed chart shows; false when it is not zoomed.
+    bool ZoomedDays(int32_t& first, int32_t& last) const;
     // The chart on one landscape page; the printer's orientation is restored afterwards.
     void DoPrint(QPrinter* printer);
     // The chart to the clipboard as a picture: a bitmap and a scalable (SVG) drawing.
@@ -49,6 +51,7 @@ public:
 
 private:
     void relabel();
+    void handZoomToHyetographs();
 
     int32_t m_firstDay = 0;
     int32_t m_lastDay = 0;

@@ -215,7 +215,9 @@ void TChildHyetograph::Refresh() {
         return MinuteNumber(a.Minute) < MinuteNumber(b.Minute);
     });
     m_input.Flagged = std::move(flagged);
-    m_storms = Analysis::FindStorms(m_input.Series, m_input.MmPerTip);
+    // The storms the Storms window lists: same series, same options.
+    m_storms = Analysis::FindStorms(Analysis::RainSeriesForAnalysis(), m_input.MmPerTip,
+                                    host()->StormOptions());
 
     if (m_to <= m_from || m_input.Spans.empty()) {
         int64_t from = 0, to = 0;

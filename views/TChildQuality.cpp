@@ -2,6 +2,7 @@
 
 #include "analysis/QualityState.h"
 #include "views/TChildHyetograph.h"
+#include "views/TChildStorms.h"
 #include "views/TChildText.h"
 
 #include <QBoxLayout>
@@ -164,7 +165,8 @@ void TChildQuality::DecideAllOf(char letter, FlagVerdict verdict) {
     decided();
 }
 
-// The event report and the hyetographs draw flags by the decisions.
+// The event report and the hyetographs draw flags by the decisions; with accepted flags left
+// out, the storms change with them.
 void TChildQuality::decided() {
     Refresh();
     if (QMdiArea* area = mdiArea())
@@ -173,5 +175,7 @@ void TChildQuality::decided() {
                 t->UpdateText();
             else if (auto* h = qobject_cast<TChildHyetograph*>(w))
                 h->Refresh();
+            else if (auto* s = qobject_cast<TChildStorms*>(w))
+                s->UpdateStorms();
         }
 }

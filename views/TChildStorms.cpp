@@ -5,6 +5,7 @@
 #include "export/WaitCursor.h"
 #include "views/ChildHost.h"
 #include "views/TChildGraph.h"
+#include "views/TChildHyetograph.h"
 #include "views/TablePrint.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -90,7 +93,16 @@ TChildStorms::TChildStorms(ChildHost* host, QWidget* parent) : TChild(host, pare
         m_energy->addItem(StormReport::EquationName(e));
     strip->addWidget(m_energy);
     strip->addStretch(1);
+    auto* hyetograph = new QPushButton(QStringLiteral("Show &Hyetograph"), client);
+    hyetograph->setObjectName(QStringLiteral("ShowHyetograph"));
+    hyetograph->setToolTip(QStringLiteral("Show the selected storm in a hyetograph window"));
+    connect(hyetograph, &QPushButton::clicked, this,
+            [this] { ShowHyetograph(m_storms->currentRow()); });
+    strip->addWidget(hyetograph);
     layout->addLayout(strip);
+    m_quality = new QLabel(client);
+    m_quality->setObjectName(QStringLiteral("QualityLine"));
+    layout->addWidget(m_quality);
 
     m_tabs = new QTabWidget(client);
     m_tabs->setObjectName(QStringLiteral("Tabs"));
@@ -117,6 +129,16 @@ TChildStorms::TChildStorms(ChildHost* host, QWidget* parent) : TChild(host, pare
     connect(m_energy, &QComboBox::currentIndexChanged, this, &TChildStorms::optionsChanged);
     connect(m_storms, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { ShowStormDays(row); });
+    m_stormMenu = new QMenu(this);
+    m_stormMenu
+        ->addAction(QStringLiteral("Show Hyetograph"), this,
+                    [this] { ShowHyetograph(m_storms->currentRow()); })
+        ->setObjectName(QStringLiteral("MnuShowHyetograph"));
+    m_storms->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_storms, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (m_storms->itemAt(at))
+            m_stormMenu->popup(m_storms->viewport()->mapToGlobal(at));
+    });
     UpdateStorms();
 }
 
@@ -125,6 +147,9 @@ void TChildStorms::optionsChanged() {
     m_options.Energy = Analysis::EnergyEquation(std::max(0, m_energy->currentIndex()));
     host()->SetStormOptions(m_options);
     UpdateStorms();
+    // The hyetographs shade the storms these options find.
+    for (TChildHyetograph* h : host()->HyetographWindows())
+        h->Refresh();
 }
 
 void TChildStorms::fill(QTableWidget* table, const QStringList& columns,
@@ -152,39 +177,62 @@ void TChildStorms::fill(QTableWidget* table, const QStringList& columns,
 void TChildStorms::UpdateStorms() {
     WaitCursor hourglass;
     const bool inches = DataUnit::IsInches();
-    const std::vector<RainMinute> series = RainSeriesFromEvents();
-    const double mm = MillimetresPerTip();
-    m_found = Analysis::FindStorms(series, mm, m_options);
-    m_summaries = Analysis::Summarise(series, mm, m_found, LoggedSpansFromEvents());
+    m_found = Analysis::AnalyseTables(m_options);
 
-    std::vector<StormReport::Row> rows;
-    rows.reserve(m_found.size());
-    for (const Analysis::Storm& s : m_found)
-        rows.push_back(StormReport::StormRow(s, inches));
-    fill(m_storms, StormReport::StormColumns(inches), rows);
+    const StormReport::Table storms = StormReport::StormTable(m_found, inches);
+    fill(m_storms, storms.columns, storms.rows);
     m_storms->sortByColumn(0, Qt::AscendingOrder);
-    rows.clear();
-    for (const Analysis::PeriodSummary& p : m_summaries.Months)
-        rows.push_back(StormReport::SummaryRow(p, inches));
-    fill(m_months, StormReport::SummaryColumns(inches), rows);
+    const StormReport::Table months =
+        StormReport::SummaryTable(m_found.Periods.Months, m_found.CorrectedPeriods.Months, inches);
+    fill(m_months, months.columns, months.rows);
     m_months->sortByColumn(0, Qt::AscendingOrder);
-    rows.clear();
-    for (const Analysis::PeriodSummary& p : m_summaries.Years)
-        rows.push_back(StormReport::SummaryRow(p, inches));
-    fill(m_years, StormReport::SummaryColumns(inches), rows);
+    const StormReport::Table years =
+        StormReport::SummaryTable(m_found.Periods.Years, m_found.CorrectedPeriods.Years, inches);
+    fill(m_years, years.columns, years.rows);
     m_years->sortByColumn(0, Qt::AscendingOrder);
-    setWindowTitle(QStringLiteral("Storms - %1 storms").arg(m_found.size()));
+    m_quality->setText(StormReport::QualityText(m_found) + QLatin1Char('.'));
+    setWindowTitle(QStringLiteral("Storms - %1 storms").arg(m_found.Storms.size()));
+}
+
+const Analysis::Storm* TChildStorms::stormAt(int row) const {
+    const QTableWidgetItem* item = m_storms->item(row, 0);
+    if (!item)
+        return nullptr;
+    const int index = item->data(kStormRole).toInt();
+    if (index < 0 || size_t(index) >= m_found.Storms.size())
+        return nullptr;
+    return &m_found.Storms[size_t(index)];
+}
+
+void TChildStorms::ShowHyetograph(int row) {
+    const Analysis::Storm* storm = stormAt(row);
+    if (!storm)
+        return;
+    const Analysis::Storm chosen = *storm;
+    QList<TChildHyetograph*> shown = host()->HyetographWindows();
+    if (shown.isEmpty()) {
+        if (TChildHyetograph* h = host()->CreateHyetographWindow())
+            shown << h;
+    }
+    for (TChildHyetograph* h : shown) {
+        h->ShowStorm(chosen);
+        if (h->isMinimized())
+            h->showNormal();
+        h->show();
+        if (QMdiArea* area = h->mdiArea())
+            area->setActiveSubWindow(h);
+    }
 }
 
 void TChildStorms::ShowStormDays(int row) {
-    const QTableWidgetItem* item = m_storms->item(row, 0);
-    if (!item)
+    const Analysis::Storm* storm = stormAt(row);
+    if (!storm)
         return;
-    const int index = item->data(kStormRole).toInt();
-    if (index < 0 || size_t(index) >= m_found.size())
-        return;
-    const double firstDay = std::floor(m_found[size_t(index)].Start);
-    const double lastDay = std::floor(m_found[size_t(index)].End);
+    // Open hyetographs show the storm itself.
+    for (TChildHyetograph* h : host()->HyetographWindows())
+        h->ShowStorm(*storm);
+    const double firstDay = std::floor(storm->Start);
+    const double lastDay = std::floor(storm->End);
     int32_t first = -1, last = -1;
     bool out = false;
     for (int32_t i = 0; i < DataUnit::DailyCount(); ++i) {
@@ -256,6 +304,7 @@ QStringList TChildStorms::PrintHeader() const {
                                         : QStringLiteral("Rainfall Summary"),
             QStringLiteral("Data: ") + data,
             StormReport::OptionsText(m_options, DataUnit::BucketFactor),
+            StormReport::QualityText(m_found),
             QStringLiteral("Date: ") + ShortDateText(now) + QLatin1Char(' ') + LongTimeText(now),
             QString()};
 }

@@ -51,7 +51,7 @@ QString Pandas(const QByteArray& csv, const char* check) {
     file.write(csv);
     file.close();
     const QString script = QStringLiteral("import sys, pandas as pd\n"
-                                          "f = pd.read_csv(sys.argv[1])\n") +
+                                          "f = pd.read_csv(sys.argv[1], comment='#')\n") +
                            QLatin1String(check);
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path});
@@ -68,6 +68,11 @@ TEST(StormsTool, PrintsTheStormTableOfADataFileAsCsv) {
               QStringLiteral("--zone"), QStringLiteral("+01:00")});
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
     EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
+    // One comment line first: the file, the options and whether flags were left out.
+    EXPECT_TRUE(r.out.startsWith("# gauge.dat; Storms separated by more than 360 dry minutes; "
+                                 "energy: Brown-Foster; collector 1 mm/tip; No flags left out of "
+                                 "the analysis\nstart_local,"))
+        << r.out.left(200).constData();
     const QString verdict = Pandas(r.out, R"(
 cols = ["start_local", "start_utc", "end_local", "end_utc", "duration_min", "tips", "depth_mm"] + \
     [f"i{d}_mm_h" for d in (5, 10, 15, 20, 30, 60, 120, 180, 360, 720, 1440)] + \
@@ -134,11 +139,16 @@ TEST(StormsTool, TakesItsDefaultsFromTheProgramsSettings) {
                            QStringLiteral("Pluvatec"), QStringLiteral("Ombrex2"));
         settings.setValue(QStringLiteral("Storms/Separation Minutes"), QStringLiteral("400"));
         settings.setValue(QStringLiteral("Settings/Bucket Factor"), QStringLiteral("200"));
+        settings.setValue(QStringLiteral("Analysis/Leave Out Accepted Flags"), QStringLiteral("1"));
     }
     const ToolRun r = Tool({WriteDataFile(), QStringLiteral("--zone"), QStringLiteral("+00:00")});
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
     // 361 dry minutes no longer separate; 31 tips of 0.2 mm.
     EXPECT_EQ(Pandas(r.out, "print(len(f), round(f.depth_mm[0], 9))"), QStringLiteral("1 6.2"));
+    // The program's "Leave out accepted flags" holds here too, and the first line says so.
+    EXPECT_TRUE(
+        r.out.left(r.out.indexOf('\n')).endsWith("; Accepted flags left out of the analysis"))
+        << r.out.left(200).constData();
     // An option still wins.
     const ToolRun again =
         Tool({WriteDataFile(), QStringLiteral("--separation"), QStringLiteral("360")});

@@ -9,6 +9,7 @@
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/TestUtil.h"
 #include "views/TChildGraph.h"
+#include "views/TChildHyetograph.h"
 #include "views/TChildStorms.h"
 
 #include <QAction>
@@ -45,6 +46,34 @@ TEST(StormsAfterDownload, TheWindowShowsTheDownloadedStorms) {
     storms->setGeometry(0, 0, w->MdiArea()->width() - 4, w->MdiArea()->height() / 2 + 40);
     storms->ShowStormDays(0);
     w->MdiArea()->setActiveSubWindow(storms);
+
+    // The largest storm in a hyetograph, shaded with its I30 window (rows are in time order).
+    size_t largest = 0;
+    for (size_t i = 1; i < expected.size(); ++i)
+        if (expected[i].DepthMm > expected[largest].DepthMm)
+            largest = i;
+    storms->StormTable()->selectRow(int(largest));
+    storms->ShowHyetograph(int(largest));
+    ASSERT_EQ(w->HyetographWindows().size(), 1);
+    TChildHyetograph* h = w->HyetographWindows().first();
+    const int top = w->MdiArea()->height() / 2 + 40;
+    h->setGeometry(0, top, w->MdiArea()->width() - 4, w->MdiArea()->height() - top - 4);
+    SpinFor(200);
+    EXPECT_LE(h->RangeFrom(), expected[largest].Start);
+    EXPECT_GT(h->RangeTo(), expected[largest].End);
+    EXPECT_FALSE(h->Layer()->Boxes(HyetographLayer::Storm).empty());
+    EXPECT_EQ(h->Layer()->Boxes(HyetographLayer::I30).size() > 0, expected[largest].I30Start != 0);
+    EXPECT_FALSE(h->Layer()->Boxes(HyetographLayer::Bar).empty());
+    if (const QByteArray shot = qgetenv("OMBREX_SHOT"); !shot.isEmpty()) {
+        w->showMaximized();
+        SpinFor(300);
+        const QSize area = w->MdiArea()->viewport()->size();
+        storms->setGeometry(0, 0, area.width(), area.height() * 2 / 5);
+        h->setGeometry(0, area.height() * 2 / 5, area.width(), area.height() * 3 / 5);
+        storms->StormTable()->scrollToItem(storms->StormTable()->item(int(largest), 0));
+        SpinFor(300);
+        w->grab().save(QString::fromLocal8Bit(shot));
+    }
     // For a screenshot of the session (OMBREX_HOLD_MS under a real display): stay open a while.
     SpinFor(qEnvironmentVariableIntValue("OMBREX_HOLD_MS"));
 }

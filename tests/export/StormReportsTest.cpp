@@ -1,5 +1,6 @@
 // The storms report and the monthly summary written from the real template, read back with
 // openpyxl.
+#include "analysis/QualityState.h"
 #include "data/DataUnit.h"
 #include "export/ReportGenerators.h"
 #include "export/XlsxSpreadsheet.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-// Every cell of the first sheet up to column R, as text ("" for empty); numbers to ten digits,
+// Every cell of the first sheet up to column AN, as text ("" for empty); numbers to ten digits,
 // dates in ISO form.
 QJsonArray ReadSheet(const QString& path) {
     const char* script = R"(
@@ -27,7 +28,7 @@ def text(v):
     if v is None: return ""
     if isinstance(v, datetime.datetime): return v.isoformat()
     return "%.10g" % v if isinstance(v, (int, float)) else str(v)
-print(json.dumps([[text(sheet.cell(row=r, column=c).value) for c in range(1, 19)]
+print(json.dumps([[text(sheet.cell(row=r, column=c).value) for c in range(1, 41)]
                   for r in range(1, sheet.max_row + 1)]))
 )";
     QProcess python;
@@ -138,4 +139,42 @@ TEST_F(StormReports, EmptyTablesSayNoDataAvailable) {
     DataUnit::ClearTables();
     ExportStorms(context, {});
     EXPECT_EQ(Cell(ReadSheet(Written()), 7, 1), "No Data Available");
+}
+
+// The rows above the headings say what the analysis worked on; a tip time constant adds the
+// corrected figures beside the raw ones: 1 mm tips, δ = 0.45 s, one tip a minute is
+// 60 / 59.55 = 1.0076 mm.
+TEST_F(StormReports, HeaderRowsNameTheAnalysisAndCorrectedFiguresStandBesideTheRawOnes) {
+    ExportStorms(context, {});
+    QJsonArray sheet = ReadSheet(Written());
+    EXPECT_TRUE(Cell(sheet, 4, 1).startsWith("Storms separated by more than 360 dry minutes"));
+    EXPECT_EQ(Cell(sheet, 5, 1), "No flags left out of the analysis");
+    EXPECT_EQ(Cell(sheet, 6, 19), "");
+
+    Analysis::ActiveQualitySettings().TipTimeConstantS = 0.45;
+    Analysis::SetLeaveOutAcceptedFlags(true);
+    ExportStorms(context, {});
+    sheet = ReadSheet(Written());
+    EXPECT_EQ(Cell(sheet, 5, 1), "Accepted flags left out of the analysis; corrected depths for a "
+                                 "tip time constant of 0.45 s beside the raw");
+    EXPECT_EQ(Cell(sheet, 6, 4), "Depth (mm)");
+    EXPECT_EQ(Cell(sheet, 6, 5), "Depth corrected (mm)");
+    EXPECT_EQ(Cell(sheet, 7, 4), "30");
+    EXPECT_EQ(Cell(sheet, 7, 5), "30.23");
+    EXPECT_EQ(Cell(sheet, 6, 10), "I30 (mm/h)");
+    EXPECT_EQ(Cell(sheet, 6, 24), "I30 corrected (mm/h)");
+    EXPECT_EQ(Cell(sheet, 7, 24), "60.45");
+    EXPECT_EQ(Cell(sheet, 6, 33), "Erosive corrected");
+    EXPECT_EQ(Cell(sheet, 7, 33), "yes");
+
+    ExportMonthlySummary(context, {});
+    sheet = ReadSheet(Written());
+    EXPECT_EQ(Cell(sheet, 5, 1).left(39), "Accepted flags left out of the analysis");
+    EXPECT_EQ(Cell(sheet, 6, 3), "Depth (mm)");
+    EXPECT_EQ(Cell(sheet, 6, 11), "Depth corrected (mm)");
+    EXPECT_EQ(Cell(sheet, 7, 3), "31");
+    EXPECT_EQ(Cell(sheet, 7, 11), "31.23");
+    EXPECT_EQ(Cell(sheet, 10, 11), "32.24"); // the year
+    Analysis::ActiveQualitySettings().TipTimeConstantS = 0;
+    Analysis::SetLeaveOutAcceptedFlags(false);
 }

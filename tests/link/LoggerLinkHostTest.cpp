@@ -8,6 +8,7 @@
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/TestUtil.h"
 
+#include <QFile>
 #include <QList>
 #include <QStringList>
 #include <QWidget>
@@ -45,8 +46,17 @@ public:
         dailyDaysWhenTold = DataUnit::DailyCount();
         heard << QStringLiteral("DataDownloaded");
     }
+    void ClockMeasured(double, const QDateTime&) override { ++clockReadings; }
+    void DownloadCompleted(const QByteArray& bytes, bool ok) override {
+        raw = bytes;
+        crcOk = ok;
+        heard << QStringLiteral("DownloadCompleted");
+    }
     int LastPort() const override { return lastPort; }
     void RememberPort(int port) override { remembered << port; }
+    QByteArray raw;
+    bool crcOk = false;
+    int clockReadings = 0;
 };
 
 bool connected(const TinyHost& host) {
@@ -89,6 +99,7 @@ TEST(LoggerLinkHost, StatusReadAfterConnect) {
         EXPECT_TRUE(host.held);
         ASSERT_TRUE(WaitUntil([&] { return connected(host); }, 5000));
         EXPECT_EQ(host.heard, QStringList({"StatusRead", "LinkConnected"}));
+        EXPECT_EQ(host.clockReadings, 1); // the drift reading, taken with no clock setting
         EXPECT_EQ(host.status.DeviceName, "Hyetra Sim");
         EXPECT_EQ(host.status.RecordCount, 120);
         EXPECT_NEAR(host.status.ClockOffset * 86400, 90, 3);
@@ -119,7 +130,12 @@ TEST(LoggerLinkHost, DownloadFillsTheTablesBeforeTheHostHears) {
     EXPECT_EQ(host.note, "Downloading...");
     ASSERT_NE(link.DownloadDialog(), nullptr);
     ASSERT_TRUE(WaitUntil([&] { return !link.DownloadActive(); }, 10000));
-    EXPECT_EQ(host.heard, QStringList({"DataDownloaded"}));
+    // The views first, then the bytes to keep, exactly as "download.txt" holds them.
+    EXPECT_EQ(host.heard, QStringList({"DataDownloaded", "DownloadCompleted"}));
+    EXPECT_TRUE(host.crcOk);
+    QFile capture(QStringLiteral("download.txt"));
+    ASSERT_TRUE(capture.open(QIODevice::ReadOnly));
+    EXPECT_EQ(host.raw, capture.readAll());
     EXPECT_FALSE(host.held);
     EXPECT_EQ(host.note, "Download complete");
     EXPECT_EQ(DataUnit::EventCount(), 300 + 2); // the start and end records around the memory

@@ -43,7 +43,7 @@ TEST(SimOptions, HelpListsEveryOptionAndUsageErrorsStop) {
           "--battery",    "--memory",     "--records", "--seed",        "--write-memory",
           "--state",      "--log",        "--fast",    "--clear-delay", "--clock-offset",
           "--fault",      "--line-delay", "--pause",   "--strict-wake", "--prompt-delay",
-          "--busy-drops", "--help"})
+          "--busy-drops", "--clock-rate", "--grow",    "--help"})
         EXPECT_TRUE(out.contains(option)) << option;
     for (const char* fault :
          {"silent", "no-status", "status-short", "status-cut", "slow-lines", "download-pause",
@@ -354,4 +354,50 @@ TEST(SimProtocol, StatusFaults) {
         EXPECT_EQ(status.complete, c.complete) << c.fault;
         EXPECT_EQ(status.version, c.version) << c.fault;
     }
+}
+
+namespace {
+
+QDateTime StatusClock(SimLine& line) {
+    line.send(":");
+    line.readUntil(">", 2000);
+    line.send("Q");
+    return LoggerTextTime(ParseStatusAsProgram(line.readUntil("OK\r\n", 2000)).clock);
+}
+
+} // namespace
+
+// A clock that runs 50 % fast gains a second every two; after each download the logger logs
+// the records --grow asks for, after its last one.
+TEST(SimProtocol, ClockRateAndAMemoryThatGrows) {
+    SimProcess sim({"--port", "1", "--fast", "--records", "20", "--clock-rate", "500000", "--grow",
+                    "4", "--state", InFolder("state.json")});
+    ASSERT_FALSE(sim.startLine().isEmpty());
+    SimLine line(1, 115200);
+    ASSERT_TRUE(line.isOpen());
+    QElapsedTimer pc;
+    const QDateTime first = StatusClock(line);
+    pc.start();
+    SpinFor(4000);
+    const QDateTime second = StatusClock(line);
+    const double gained = double(first.msecsTo(second) - pc.elapsed()) / 1000.0;
+    EXPECT_NEAR(gained, 2.0, 1.1);
+
+    line.send(":");
+    line.readUntil(">", 2000);
+    line.send("y");
+    const QByteArray one = line.readUntil("OK\r\n", 5000);
+    line.send(":");
+    line.readUntil(">", 2000);
+    line.send("y");
+    const QByteArray two = line.readUntil("OK\r\n", 5000);
+    const auto records = [](const QByteArray& d) {
+        QList<QByteArray> l = d.left(d.indexOf('!')).split('\n');
+        return l.mid(2); // the start line and the records
+    };
+    const QList<QByteArray> before = records(one), after = records(two);
+    ASSERT_EQ(after.size(), before.size() + 4);
+    EXPECT_EQ(after.mid(0, before.size() - 1), before.mid(0, before.size() - 1));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return ReadJson(InFolder("state.json")).value("recordCount").toInt() == 28; }, 3000));
 }

@@ -258,8 +258,8 @@ TEST(InfoWindow, ClockRunsNinetySecondsBehind) {
     EXPECT_NEAR(behind(), 90, 1);
     EXPECT_EQ(info->DateLabel->text(), ShortDateText(NowDateTime() - 90.0 / 86400.0));
     const QString first = info->ClockLabel->text();
-    SpinFor(1200);
-    EXPECT_NE(info->ClockLabel->text(), first); // it runs
+    // It runs: a one-second tick shows within a few seconds even on a busy machine.
+    EXPECT_TRUE(WaitUntil([&] { return info->ClockLabel->text() != first; }, 5000));
     EXPECT_NEAR(behind(), 90, 1);
 }
 

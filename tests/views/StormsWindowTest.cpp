@@ -1,13 +1,20 @@
+#include "analysis/QualityState.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/views/MainWindowSupport.h"
+#include "views/TChildHyetograph.h"
+#include "views/TChildQuality.h"
 #include "views/TChildStorms.h"
 
 #include <QAction>
+#include <QChart>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -198,4 +205,148 @@ TEST_F(StormsWindow, CopySelectAllAndPrintActOnTheTable) {
     EXPECT_TRUE(summary.startsWith("Rainfall Summary")) << summary.toStdString();
     EXPECT_TRUE(QRegularExpression("Jun 2020\\s+0.800\\s+2").match(summary).hasMatch())
         << summary.toStdString();
+}
+
+TEST_F(StormsWindow, ShowHyetographOpensOneOrShowsTheStormInTheOpenOnes) {
+    EXPECT_TRUE(main->HyetographWindows().isEmpty());
+    // Rows are in time order: row 1 is the storm of 5 June 08:00-08:01.
+    storms->StormTable()->setCurrentCell(1, 0);
+    QAction* show = storms->StormMenu()->findChild<QAction*>("MnuShowHyetograph");
+    ASSERT_NE(show, nullptr);
+    show->trigger();
+    ASSERT_EQ(main->HyetographWindows().size(), 1);
+    TChildHyetograph* h = main->HyetographWindows().first();
+    EXPECT_EQ(main->ActiveChild(), h);
+    EXPECT_LT(h->RangeFrom(), EncodeDateTime(2020, 6, 5, 8, 0));
+    EXPECT_GT(h->RangeTo(), EncodeDateTime(2020, 6, 5, 8, 1));
+    EXPECT_LT(h->RangeTo() - h->RangeFrom(), 1.0 / 12);
+
+    // A double-click gives the open hyetograph the storm as well; none is made twice.
+    Activate(*main, storms);
+    storms->ShowStormDays(0);
+    ASSERT_EQ(main->HyetographWindows().size(), 1);
+    EXPECT_LT(h->RangeFrom(), EncodeDateTime(2020, 6, 2, 12, 0));
+    EXPECT_GT(h->RangeTo(), EncodeDateTime(2020, 6, 2, 12, 29));
+    EXPECT_LT(h->RangeTo() - h->RangeFrom(), 1.0 / 12);
+    Activate(*main, storms);
+    storms->findChild<QPushButton*>("ShowHyetograph")->click();
+    EXPECT_EQ(main->HyetographWindows().size(), 1);
+    EXPECT_EQ(main->ActiveChild(), h);
+
+    // Days zoomed into on the graph are the hyetograph's range.
+    TChildGraph* graph = main->GraphWindows().first();
+    graph->SetRange(0, DataUnit::DailyCount() - 1);
+    graph->showMaximized();
+    SpinFor(100);
+    int32_t first = 0, last = 0;
+    EXPECT_FALSE(graph->ZoomedDays(first, last));
+    const QRectF plot = graph->Chart1()->plotArea();
+    graph->Chart1()->zoomIn(
+        QRectF(plot.left() + plot.width() * 0.35, plot.top(), plot.width() * 0.3, plot.height()));
+    ASSERT_TRUE(graph->ZoomedDays(first, last));
+    EXPECT_GT(first, 0);
+    EXPECT_LT(last, DataUnit::DailyCount() - 1);
+    bool out = false;
+    EXPECT_NEAR(h->RangeFrom(), std::floor(DataUnit::GetDaily(first, out).DateTime), 1e-6);
+    EXPECT_NEAR(h->RangeTo(), std::floor(DataUnit::GetDaily(last, out).DateTime) + 1, 1e-6);
+}
+
+TEST_F(StormsWindow, HyetographShadesTheStormsOfTheStormsWindowsOptions) {
+    main->MnuHyetographClick();
+    ASSERT_EQ(main->HyetographWindows().size(), 1);
+    TChildHyetograph* h = main->HyetographWindows().first();
+    ASSERT_EQ(h->Storms().size(), 2u);
+    EXPECT_EQ(h->Layer()->Boxes(HyetographLayer::Storm).size(), 2u);
+    // A week's separation joins 2 and 5 June into one storm, here and there.
+    storms->SeparationBox()->setValue(10080);
+    EXPECT_EQ(storms->Storms().size(), 1u);
+    EXPECT_EQ(h->Storms().size(), 1u);
+    EXPECT_EQ(h->Layer()->Boxes(HyetographLayer::Storm).size(), 1u);
+    storms->SeparationBox()->setValue(360);
+}
+
+// Test tips two minutes after the start record: flagged I, accepted, then left out.
+TEST(StormsWindowQuality, LeavesOutAcceptedFlagsEverywhereAndSaysSo) {
+    auto main = OpenMain();
+    std::vector<Fixtures::Event> events{{EncodeDateTime(2020, 6, 1, 7, 0), 0},
+                                        {EncodeDateTime(2020, 6, 1, 7, 2), 3}};
+    for (int m = 0; m < 30; ++m)
+        events.push_back({EncodeDateTime(2020, 6, 2, 12, m), 1});
+    events.push_back({EncodeDateTime(2020, 6, 10, 18, 0), 0});
+    Fixtures::LoadEvents(events);
+    ASSERT_EQ(Analysis::ActiveFlags()[1], "I");
+    Analysis::FlagDecisions().Put({{1, 'I'}, Analysis::FlagVerdict::Accepted, NowDateTime()});
+    main->RefreshDataViews();
+    main->MnuStormsClick();
+    TChildStorms* storms = main->StormsWindows().first();
+    main->MnuHyetographClick();
+    TChildHyetograph* h = main->HyetographWindows().first();
+    EXPECT_EQ(storms->Storms().size(), 2u);
+    EXPECT_EQ(h->Storms().size(), 2u);
+    EXPECT_TRUE(storms->QualityLine()->text().startsWith("No flags left out"))
+        << storms->QualityLine()->text().toStdString();
+
+    main->Action("MnuLeaveOutFlags")->trigger();
+    ASSERT_TRUE(Analysis::LeaveOutAcceptedFlags());
+    EXPECT_EQ(storms->Storms().size(), 1u);
+    EXPECT_EQ(storms->Storms().front().Tips, 30);
+    EXPECT_EQ(h->Storms().size(), 1u);
+    EXPECT_TRUE(storms->QualityLine()->text().startsWith("Accepted flags left out"));
+    EXPECT_TRUE(storms->PrintHeader().contains("Accepted flags left out of the analysis"));
+    // The summaries too: 30 tips of 0.01 in.
+    EXPECT_EQ(Cell(storms->MonthTable(), 0, Column(storms->MonthTable(), "Depth (in)")), "0.300");
+    // A decision in the quality window reaches the storms at once.
+    main->MnuQualityClick();
+    TChildQuality* quality = qobject_cast<TChildQuality*>(main->ActiveChild());
+    ASSERT_NE(quality, nullptr);
+    ASSERT_EQ(quality->Rows().size(), 1u);
+    quality->DecideRows({0}, std::nullopt);
+    EXPECT_EQ(storms->Storms().size(), 2u);
+    EXPECT_EQ(h->Storms().size(), 2u);
+    quality->DecideRows({0}, Analysis::FlagVerdict::Accepted);
+    EXPECT_EQ(storms->Storms().size(), 1u);
+
+    main->Action("MnuLeaveOutFlags")->trigger();
+    EXPECT_FALSE(Analysis::LeaveOutAcceptedFlags());
+    EXPECT_EQ(storms->Storms().size(), 2u);
+    main.reset();
+    DataUnit::ClearTables();
+    Analysis::ForgetMemoryDecisions();
+}
+
+// The literature's 0.45 s on a 0.254 mm bucket: 10 tips in one minute are 2.54 mm as counted and
+// 2.54 * 60 / (60 - 4.5) = 2.75 mm corrected.
+TEST(StormsWindowQuality, ShowsCorrectedDepthsBesideTheRawOnes) {
+    auto main = OpenMain();
+    Fixtures::LoadEvents({{EncodeDateTime(2020, 6, 1, 7, 0), 0},
+                          {EncodeDateTime(2020, 6, 2, 12, 0), 10},
+                          {EncodeDateTime(2020, 6, 3, 7, 0), 0}});
+    DataUnit::BucketFactor = 254;
+    Analysis::ActiveQualitySettings().TipTimeConstantS = 0.45;
+    main->RefreshDataViews();
+    main->MnuStormsClick();
+    TChildStorms* storms = main->StormsWindows().first();
+    QTableWidget* t = storms->StormTable();
+    const int depth = Column(t, "Depth (mm)");
+    EXPECT_EQ(Column(t, "Depth corrected (mm)"), depth + 1);
+    EXPECT_EQ(Cell(t, 0, depth), "2.54");
+    EXPECT_EQ(Cell(t, 0, depth + 1), "2.75");
+    EXPECT_EQ(Cell(t, 0, Column(t, "I5 (mm/h)")), "30.48");
+    EXPECT_EQ(Cell(t, 0, Column(t, "I5 corrected (mm/h)")), "32.95"); // 2.7459 mm * 12
+    EXPECT_EQ(Cell(t, 0, Column(t, "I60 corrected (mm/h)")), "2.75");
+    QTableWidget* months = storms->MonthTable();
+    EXPECT_EQ(Cell(months, 0, Column(months, "Depth (mm)")), "2.54");
+    EXPECT_EQ(Cell(months, 0, Column(months, "Depth corrected (mm)")), "2.75");
+    EXPECT_EQ(Cell(months, 0, Column(months, "Largest I60 corrected (mm/h)")), "2.75");
+    EXPECT_TRUE(storms->QualityLine()->text().contains("tip time constant of 0.45 s"));
+    EXPECT_TRUE(storms->PrintHeader().join("\n").contains("0.45 s"));
+
+    // Without the constant the corrected columns go.
+    Analysis::ActiveQualitySettings().TipTimeConstantS = 0;
+    main->RefreshDataViews();
+    for (int c = 0; c < t->columnCount(); ++c)
+        EXPECT_FALSE(t->horizontalHeaderItem(c)->text().contains("corrected"));
+    main.reset();
+    DataUnit::ClearTables();
+    DataUnit::BucketFactor = 10;
 }

@@ -1,5 +1,6 @@
 #include "tools/hyetra-sim/LoggerMemory.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSaveFile>
 #include <QTimeZone>
@@ -13,8 +14,26 @@ LoggerTime PcWallClock() {
     return LoggerTime(local.date(), local.time(), QTimeZone::utc());
 }
 
+namespace {
+double g_ratePpm = 0;
+QElapsedTimer g_sinceSet;
+} // namespace
+
+void SetClockRate(double ppm) {
+    g_ratePpm = ppm;
+    g_sinceSet.start();
+}
+
+void RestartClockDrift() {
+    g_sinceSet.start();
+}
+
+qint64 ClockDriftMs() {
+    return g_sinceSet.isValid() ? qint64(double(g_sinceSet.elapsed()) * g_ratePpm / 1e6) : 0;
+}
+
 LoggerTime LoggerNow(qint64 offsetMs) {
-    return PcWallClock().addMSecs(offsetMs);
+    return PcWallClock().addMSecs(offsetMs + ClockDriftMs());
 }
 
 LoggerTime PowerResetTime() {

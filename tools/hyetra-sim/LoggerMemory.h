@@ -9,8 +9,15 @@
 // seconds never meets a daylight-saving jump.
 using LoggerTime = QDateTime;
 
-// The PC's local wall clock moved by offsetMs (logger minus PC), as the logger would read it.
+// The PC's local wall clock moved by offsetMs (logger minus PC), as the logger would read it,
+// plus what the clock gained or lost at its rate since it was last set.
 LoggerTime LoggerNow(qint64 offsetMs);
+// A clock that runs fast (positive) or slow by this many parts per million; counting restarts.
+void SetClockRate(double ppm);
+// The clock was set: what it gained or lost so far is gone.
+void RestartClockDrift();
+// What the clock gained (positive) or lost at its rate since it was last set.
+qint64 ClockDriftMs();
 // The PC's local wall clock as a zone-less time.
 LoggerTime PcWallClock();
 LoggerTime MakeLoggerTime(int year, int month, int day, int hour, int minute, int second = 0);

@@ -211,6 +211,7 @@ void LoggerSession::finishClock() {
     if (date.isValid() && time.isValid()) {
         const LoggerTime set = LoggerTime(date, time, QTimeZone::utc());
         m_state.clockOffsetMs = PcWallClock().msecsTo(set);
+        RestartClockDrift();
         ++m_state.clockSets;
         m_log.event(QStringLiteral("clock set to %1").arg(ClockText(set)));
         m_hooks.stateChanged();
@@ -312,9 +313,28 @@ void LoggerSession::startDownload(bool newFormat) {
                total);
     m_queue.pushStep([this] {
         ++m_state.downloads;
+        growMemory();
         m_log.event(m_options.has(Fault::CutOff)
                         ? QStringLiteral("download cut off before the check sum (cut-off fault)")
                         : QStringLiteral("download sent"));
         m_hooks.stateChanged();
     });
+}
+
+// It goes on logging: n more records of one tip, spread evenly from its last record to its
+// clock now (several in one minute when the time is short).
+void LoggerSession::growMemory() {
+    const int n = m_options.growRecords;
+    if (n <= 0)
+        return;
+    LoggerMemory& memory = m_state.memory;
+    const LoggerTime from = memory.records.empty() ? memory.start : memory.records.back().time;
+    const LoggerTime now = LoggerNow(m_state.clockOffsetMs);
+    const qint64 span = std::max<qint64>(0, from.secsTo(now));
+    for (int i = 1; i <= n; ++i) {
+        LoggerTime t = from.addSecs(span * i / (n + 1));
+        t.setTime(QTime(t.time().hour(), t.time().minute()));
+        memory.records.push_back({t, 1, {}});
+    }
+    m_log.event(QStringLiteral("logged %1 more records (grow)").arg(n));
 }

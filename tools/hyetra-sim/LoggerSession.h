@@ -35,6 +35,7 @@ private:
     void sendStatus();
     void startClear();
     void startDownload(bool newFormat);
+    void growMemory();
     void pushLines(const QByteArray& bytes);
     void flushIgnored(const QString& why);
 

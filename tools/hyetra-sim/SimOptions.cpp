@@ -163,6 +163,17 @@ int ParseOptions(const QStringList& arguments, SimOptions& o) {
         QStringLiteral("The logger clock starts this many seconds ahead of the PC clock "
                        "(negative: behind; default 0)."),
         QStringLiteral("seconds"));
+    const QCommandLineOption clockRate(
+        QStringLiteral("clock-rate"),
+        QStringLiteral("The logger clock runs fast by this many parts per million (negative: "
+                       "slow) from the start and from each clock setting on (default 0)."),
+        QStringLiteral("ppm"), QStringLiteral("0"));
+    const QCommandLineOption grow(
+        QStringLiteral("grow"),
+        QStringLiteral("The logger goes on logging: after each download its memory gains this "
+                       "many records of one tip, between its last record and its clock "
+                       "(default 0)."),
+        QStringLiteral("n"), QStringLiteral("0"));
     const QCommandLineOption fault(QStringLiteral("fault"),
                                    QStringLiteral("Play a fault (list below)."),
                                    QStringLiteral("name"));
@@ -191,7 +202,7 @@ int ParseOptions(const QStringList& arguments, SimOptions& o) {
     parser.addOptions({help,    port,       replace,     model,       version,     name,
                        battery, memory,     records,     seed,        writeMemory, state,
                        log,     fast,       clearDelay,  clockOffset, fault,       lineDelay,
-                       pause,   strictWake, promptDelay, busyDrops});
+                       pause,   strictWake, promptDelay, busyDrops,   clockRate,   grow});
 
     if (!parser.parse(arguments))
         return Usage(parser.errorText());
@@ -254,6 +265,12 @@ int ParseOptions(const QStringList& arguments, SimOptions& o) {
             return Usage(QStringLiteral("--clock-offset takes seconds"));
         o.clockOffsetGiven = true;
     }
+    bool rateOk = false;
+    o.clockRatePpm = parser.value(clockRate).toDouble(&rateOk);
+    if (!rateOk || o.clockRatePpm <= -1e6 || o.clockRatePpm > 1e7)
+        return Usage(QStringLiteral("--clock-rate takes parts per million above -1000000"));
+    if (!ToInt(parser.value(grow), 0, 100000, o.growRecords))
+        return Usage(QStringLiteral("--grow takes 0 to 100000 records"));
     if (!ToInt(parser.value(lineDelay), 0, 600000, o.lineDelayMs))
         return Usage(QStringLiteral("--line-delay takes 0 to 600000 ms"));
     if (!ToMs(parser.value(pause), 0, 3600, ms))

@@ -40,6 +40,8 @@ struct SimOptions {
     int clearDelayMs = 10000;
     qint64 clockOffsetMs = 0;
     bool clockOffsetGiven = false;
+    double clockRatePpm = 0; // the clock gains (positive) or loses this much per million
+    int growRecords = 0;     // records logged after each download
     bool replace = false;
     QSet<Fault> faults;
     int lineDelayMs = 100;

@@ -10,7 +10,8 @@ bool WriteStateFile(const QString& path, const LoggerState& state, const StateFi
                     QString& error) {
     QJsonObject o;
     o[QStringLiteral("name")] = state.name;
-    o[QStringLiteral("clockOffsetSeconds")] = double(state.clockOffsetMs) / 1000.0;
+    // The offset the clock has reached, what it gained or lost at its rate included.
+    o[QStringLiteral("clockOffsetSeconds")] = double(state.clockOffsetMs + ClockDriftMs()) / 1000.0;
     o[QStringLiteral("loggerClock")] = ClockText(LoggerNow(state.clockOffsetMs));
     o[QStringLiteral("startTime")] = DateText(state.memory.start);
     o[QStringLiteral("recordCount")] = qint64(state.memory.records.size());

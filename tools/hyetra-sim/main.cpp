@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
     if (const int rc = ParseOptions(QCoreApplication::arguments(), options); rc != 0)
         return rc < 0 ? 0 : rc;
 
+    SetClockRate(options.clockRatePpm);
     LoggerState state;
     state.name = options.name;
     state.clockOffsetMs = options.clockOffsetMs;

@@ -1,9 +1,12 @@
 // ombrex-tool storms: the storm table of a data file, a Tarnell file or a raw capture as CSV.
 #include "tools/ombrex-tool/ToolCommands.h"
 
+#include "analysis/QualityState.h"
 #include "analysis/RainSeries.h"
+#include "analysis/StormReport.h"
 #include "analysis/Storms.h"
 #include "analysis/StormsCsv.h"
+#include "analysis/TableStorms.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "data/DataUnit.h"
@@ -11,6 +14,7 @@
 #include "ui/OmbrexError.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimeZone>
 
@@ -26,7 +30,8 @@ const char kUsage[] =
     "standard output, one row a storm in time order: start and end (logger clock and UTC),\n"
     "duration, tips, depth, peak intensities for 5 minutes to 24 hours, storm energy, EI30 and\n"
     "whether the storm is erosive. Depths in mm, intensities in mm/h, energy in MJ/ha, EI30 in\n"
-    "MJ mm/(ha h).\n"
+    "MJ mm/(ha h). A first line starting with # names the file, the options and whether\n"
+    "accepted quality flags were left out (the program's \"Leave out accepted flags\").\n"
     "\n"
     "Options (defaults from the program's settings):\n"
     "  --separation MINUTES    dry time that separates two storms (360)\n"
@@ -47,6 +52,7 @@ struct Options {
     int bucketFactor = 10;
     int zoneMinutes = 0;
     bool ignoreCrc = false;
+    bool leaveOutFlags = false;
 };
 
 int ReadSetting(const QLatin1StringView section, const QLatin1StringView name, int fallback) {
@@ -106,6 +112,11 @@ bool Parse(const QStringList& args, Options& o) {
     if (o.bucketFactor < 1 || o.bucketFactor > 65535)
         o.bucketFactor = 10;
     o.zoneMinutes = StandardTimeOffsetMinutes();
+    try {
+        o.leaveOutFlags = SettingsStore().ReadBool(K::Analysis, K::LeaveOutAcceptedFlags, false);
+    } catch (const OmbrexError&) {
+        o.leaveOutFlags = false;
+    }
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         auto value = [&]() -> QString {
@@ -166,8 +177,14 @@ int RunStorms(const QStringList& args) {
             QStringLiteral("\"%1\": the check sum failed, the records may hold errors "
                            "(--ignore-crc to analyse them anyway)")
                 .arg(o.file));
-    const auto storms = Analysis::FindStorms(RainSeriesFromEvents(), MillimetresPerTip(), o.storm);
-    const QByteArray csv = Analysis::StormsCsv(storms, o.zoneMinutes);
+    Analysis::SetLeaveOutAcceptedFlags(o.leaveOutFlags);
+    const Analysis::TableStorms analysis = Analysis::AnalyseTables(o.storm);
+    // A comment line, so that readers that skip "#" lines take the table as it is.
+    const QString note = QStringLiteral("# %1; %2; %3\n")
+                             .arg(QFileInfo(o.file).fileName(),
+                                  StormReport::OptionsText(o.storm, DataUnit::BucketFactor),
+                                  StormReport::QualityText(analysis));
+    const QByteArray csv = note.toUtf8() + Analysis::StormsCsv(analysis.Storms, o.zoneMinutes);
     if (std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout) != size_t(csv.size()) ||
         std::fflush(stdout) != 0)
         throw OmbrexError(QStringLiteral("cannot write to standard output"));

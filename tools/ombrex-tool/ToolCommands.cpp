@@ -13,22 +13,9 @@ const ToolCommand kCommands[] = {
     {"export", "write a record in a standard format (CSV, NetCDF, WaterML)", RunExport},
 };
 
-int NotYet(const char* what) {
-    throw OmbrexError(
-        QStringLiteral("'%1' is not available in this build").arg(QLatin1String(what)));
-}
-
 } // namespace
 
 const ToolCommand* ToolCommands(int& count) {
     count = int(std::size(kCommands));
     return kCommands;
-}
-
-// Each subcommand moves into a file of its own as it is built.
-int RunStations(const QStringList&) {
-    return NotYet("stations");
-}
-int RunAdd(const QStringList&) {
-    return NotYet("add");
 }
