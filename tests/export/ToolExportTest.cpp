@@ -159,7 +159,7 @@ TEST_F(ToolExport, EveryErrorIsOneLineAndANonZeroExit) {
          "--to must come after --from",
          2},
         {{"--format", "netcdf", "-o", "x.nc", "--colour", in}, "unknown option '--colour'", 2},
-        {{"--format", "netcdf", "-o", "x.nc", "--station", "Upper Brook"}, "--station", 1},
+        {{"--format", "netcdf", "-o", "x.nc", "--station", "Upper Brook"}, "no station", 1},
     };
     for (const Case& c : cases) {
         const ToolRun r = RunTool(QStringList{"export"} + c.args);
@@ -171,6 +171,31 @@ TEST_F(ToolExport, EveryErrorIsOneLineAndANonZeroExit) {
     EXPECT_FALSE(QFile::exists(PathIn("x.nc")));
     EXPECT_EQ(QDir(TestFolder()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"gauge.dat", "notes.txt"}));
+}
+
+// A station of an archive made by the tool: its name, its clock zone, its record.
+TEST_F(ToolExport, StationOfAnArchive) {
+    const QString archive = PathIn("stations.sqlite");
+    ToolRun r =
+        RunTool({"add", "--archive", archive, "--station", "Upper Brook", PathIn("gauge.dat")});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    r = RunTool({"export", "--archive", archive, "--station", "Upper Brook", "--format",
+                 "interval-csv", "--interval", "1440", "-o", PathIn("brook.csv")});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    const QJsonObject csv = ReadBack("csv", PathIn("brook.csv"));
+    QStringList header;
+    for (const QJsonValue& v : csv["header"].toArray())
+        header << v.toString();
+    EXPECT_TRUE(header.contains("# station: Upper Brook")) << qPrintable(header.join('|'));
+    const QJsonArray depth = Column(csv, "depth_mm");
+    ASSERT_EQ(depth.size(), 2);
+    EXPECT_DOUBLE_EQ(depth[0].toDouble(), 0.6);
+    EXPECT_DOUBLE_EQ(depth[1].toDouble(), 0.6);
+    r = RunTool({"export", "--archive", archive, "--station", "Lower Brook", "--format", "netcdf",
+                 "-o", PathIn("lower.nc")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("no station \"Lower Brook\"")) << qPrintable(r.err);
+    EXPECT_FALSE(QFile::exists(PathIn("lower.nc")));
 }
 
 // A raw capture is read as a download is; a check sum that fails is said, and the records kept.

@@ -1,11 +1,13 @@
 // ombrex-tool export: a data file (or, with the station archive, a station) in a standard format.
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "archive/StationArchive.h"
 #include "data/DataUnit.h"
 #include "data/RecordFiles.h"
 #include "export/StandardExport.h"
 #include "tools/ombrex-tool/TerminalProgress.h"
 #include "tools/ombrex-tool/ToolCommands.h"
+#include "tools/ombrex-tool/ToolStation.h"
 #include "ui/OmbrexError.h"
 
 #include <QFileInfo>
@@ -198,13 +200,26 @@ int Export(const QStringList& args) {
     if (options.From && options.To && *options.To <= *options.From)
         Usage(QStringLiteral("--to must come after --from"));
 
-    if (!a.station.isEmpty())
-        Fail(QStringLiteral("--station: this build has no station archive yet; export the "
-                            "station's data file instead"));
-    LoadFile(a.file, a.loggerVersion);
-    const QString name = QFileInfo(a.file).completeBaseName();
-    options.StationId = name;
-    options.StationName = name;
+    if (!a.station.isEmpty()) {
+        // A station's record is corrected for clock drift and carries its own clock zone.
+        const ToolStation::OpenedStation station = ToolStation::OpenStation(
+            a.archive.isEmpty() ? StationArchive::DefaultArchivePath() : a.archive, a.station);
+        if (!a.zone.isEmpty() && options.ZoneMinutes != station.ZoneMinutes)
+            Usage(QStringLiteral("--zone: the station's clock zone is UTC%1; --zone is for files")
+                      .arg(StandardExport::ZoneText(station.ZoneMinutes)));
+        options.ZoneMinutes = station.ZoneMinutes;
+        options.StationId = QString::number(station.Id);
+        options.StationName = station.Name;
+        options.Corrections =
+            QStringLiteral("logger clock drift corrected where downloads measured it");
+        if (DataUnit::EventCount() == 0)
+            Fail(QStringLiteral("the station \"%1\" holds no records").arg(station.Name));
+    } else {
+        LoadFile(a.file, a.loggerVersion);
+        const QString name = QFileInfo(a.file).completeBaseName();
+        options.StationId = name;
+        options.StationName = name;
+    }
     options.Flags = StandardExport::ActiveRecordFlags();
 
     InterruptGuard guard;
