@@ -10,6 +10,7 @@
 #include "app/TSplashscreen.h"
 #include "archive/StationArchive.h"
 #include "data/DataUnit.h"
+#include "export/DataFormatsPanel.h"
 #include "export/TExportForm.h"
 #include "export/XlsxSpreadsheet.h"
 #include "help/HelpSystem.h"
@@ -884,6 +885,18 @@ void TFMain::MnuAutoDetectClick() {
 // The dialog runs its report itself; its result is not needed here.
 void TFMain::MnuExportClick() {
     m_exportForm->setStormOptions(StormOptions());
+    // The standard exports take an open station's name and clock zone (as its properties now
+    // say) instead of asking.
+    DataFormatsPanel* formats = m_exportForm->DataFormats();
+    formats->ClearStation();
+    if (StationArchive* archive = m_stationId != 0 ? StationStore() : nullptr) {
+        Prompts::Guarded([&] {
+            const auto station = archive->Settings(m_stationId);
+            formats->SetStation(QString::number(m_stationId), station.Name, station.ZoneMinutes,
+                                QStringLiteral("logger clock drift corrected where downloads "
+                                               "measured it"));
+        });
+    }
     m_exportForm->exec();
 }
 
