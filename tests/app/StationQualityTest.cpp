@@ -10,6 +10,7 @@
 #include "data/DataUnit.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/TestUtil.h"
+#include "views/TChildQuality.h"
 
 #include <QAction>
 #include <QApplication>
@@ -114,9 +115,22 @@ TEST(StationQuality, DecisionsAreKeptWithTheStationAndFollowTheirRecords) {
         EXPECT_NE(flags[size_t(before)].find('D'), std::string::npos) << flags[size_t(before)];
         EXPECT_EQ(flags[size_t(Row(Local(4, 14, 0)))], "");
 
-        const TDateTime now = NowDateTime();
-        Analysis::FlagDecisions().Put({{start, 'I'}, Analysis::FlagVerdict::Accepted, now});
-        Analysis::FlagDecisions().Put({{before, 'D'}, Analysis::FlagVerdict::Dismissed, now});
+        // The verdicts as the user gives them, in the quality window.
+        w->Action("MnuQuality")->trigger();
+        auto* quality = qobject_cast<TChildQuality*>(w->ActiveChild());
+        ASSERT_NE(quality, nullptr);
+        auto listed = [&](int record, char letter) {
+            const auto& rows = quality->Rows();
+            for (size_t k = 0; k < rows.size(); ++k)
+                if (rows[k].Record == record && rows[k].Letter == letter)
+                    return k;
+            return rows.size();
+        };
+        ASSERT_LT(listed(start, 'I'), quality->Rows().size());
+        ASSERT_LT(listed(before, 'D'), quality->Rows().size());
+        quality->DecideRows({listed(start, 'I')}, Analysis::FlagVerdict::Accepted);
+        quality->DecideRows({listed(before, 'D')}, Analysis::FlagVerdict::Dismissed);
+        EXPECT_EQ(Verdict(Local(1, 8, 2), 'I'), Analysis::FlagVerdict::Accepted);
         // Other data in the tables: back to the defaults and decisions in memory.
         w->NoDataExecute();
         EXPECT_TRUE(Analysis::FlagDecisions().All().empty());
