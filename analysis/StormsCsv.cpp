@@ -29,17 +29,26 @@ QString IsoUtc(TDateTime t, int zoneMinutes) {
     return Minutes(t - zoneMinutes / 1440.0) + QLatin1Char('Z');
 }
 
-QByteArray StormsCsvHeader() {
+QByteArray StormsCsvHeader(bool corrected) {
     QByteArray h = "start_local,start_utc,end_local,end_utc,duration_min,tips,depth_mm";
     for (int32_t d : kDurations)
         h += ",i" + QByteArray::number(d) + "_mm_h";
-    h += ",energy_mj_ha,ei30,erosive\n";
-    return h;
+    h += ",energy_mj_ha,ei30,erosive";
+    if (corrected) {
+        h += ",corrected_depth_mm";
+        for (int32_t d : kDurations)
+            h += ",corrected_i" + QByteArray::number(d) + "_mm_h";
+        h += ",corrected_energy_mj_ha,corrected_ei30";
+    }
+    return h + '\n';
 }
 
-QByteArray StormsCsv(const std::vector<Storm>& storms, int zoneMinutes) {
-    QByteArray out = StormsCsvHeader();
-    for (const Storm& s : storms) {
+QByteArray StormsCsv(const std::vector<Storm>& storms, int zoneMinutes,
+                     const std::vector<Storm>& corrected) {
+    const bool withCorrected = !corrected.empty() && corrected.size() == storms.size();
+    QByteArray out = StormsCsvHeader(withCorrected);
+    for (size_t k = 0; k < storms.size(); ++k) {
+        const Storm& s = storms[k];
         out += IsoLocal(s.Start, zoneMinutes).toLatin1() + ',' +
                IsoUtc(s.Start, zoneMinutes).toLatin1() + ',' +
                IsoLocal(s.End, zoneMinutes).toLatin1() + ',' +
@@ -48,7 +57,15 @@ QByteArray StormsCsv(const std::vector<Storm>& storms, int zoneMinutes) {
         for (double i : s.MaxIntensityMmH)
             out += ',' + Number(i);
         out += ',' + Number(s.EnergyMJPerHa) + ',' + Number(s.EI30) + ',' +
-               (s.Erosive ? "true" : "false") + '\n';
+               (s.Erosive ? "true" : "false");
+        if (withCorrected) {
+            const Storm& c = corrected[k];
+            out += ',' + Number(c.DepthMm);
+            for (double i : c.MaxIntensityMmH)
+                out += ',' + Number(i);
+            out += ',' + Number(c.EnergyMJPerHa) + ',' + Number(c.EI30);
+        }
+        out += '\n';
     }
     return out;
 }

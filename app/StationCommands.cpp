@@ -5,8 +5,10 @@
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "app/StationPropertiesDialog.h"
+#include "app/StationQuality.h"
 #include "app/TFMain.h"
 
+#include "analysis/QualityState.h"
 #include "archive/StationArchive.h"
 #include "data/DataUnit.h"
 #include "data/RecordFiles.h"
@@ -133,6 +135,11 @@ void TFMain::OpenStation(int64_t id) {
     Action(QStringLiteral("MnuSave"))->setEnabled(true);
     Action(QStringLiteral("MnuPrint"))->setEnabled(true);
     GotDataExecute();
+    try {
+        m_stationDecisions = StationQuality::Activate(*archive, id, loaded.Keys);
+    } catch (const OmbrexError& e) {
+        Prompts::ShowError(e.message()); // the flags then use the defaults
+    }
     for (TChildGraph* graph : GraphWindows())
         graph->SetDays(0, DataUnit::DailyCount() - 1);
     RefreshDataViews();
@@ -140,6 +147,12 @@ void TFMain::OpenStation(int64_t id) {
                    .arg(loaded.Station.Name)
                    .arg(loaded.Station.Records),
                10);
+}
+
+void TFMain::forgetStationQuality() {
+    StationQuality::Deactivate();
+    m_stationDecisions.reset();
+    Analysis::ForgetMemoryDecisions();
 }
 
 void TFMain::MnuOpenStationClick() {

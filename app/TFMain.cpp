@@ -598,14 +598,14 @@ void TFMain::DisconnectExecute() {
 void TFMain::NoDataExecute() {
     applyChanges(CommandState::Action::NoData);
     DataUnit::ClearTables();
-    Analysis::ForgetMemoryDecisions();
+    forgetStationQuality();
     RefreshDataViews();
 }
 
 void TFMain::GotDataExecute() {
     applyChanges(CommandState::Action::GotData);
     // Decisions kept in memory name records of the tables just replaced.
-    Analysis::ForgetMemoryDecisions();
+    forgetStationQuality();
     for (TChildHyetograph* h : children<TChildHyetograph>())
         h->ShowAll();
 }

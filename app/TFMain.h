@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/FlagDecisionStore.h"
 #include "app/CommandState.h"
 #include "archive/ArchiveTypes.h"
 #include "data/DataFiles.h"
@@ -176,6 +177,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Back to the default quality settings and the in-memory decisions.
+    void forgetStationQuality();
     void buildMenus();
     void buildToolbars();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
@@ -217,6 +220,8 @@ private:
     LoggerLink* m_link = nullptr;
     TExportForm* m_exportForm = nullptr;
     std::unique_ptr<StationArchive> m_archive;
+    // The opened station's decisions on flags; after m_archive, which it writes to.
+    std::unique_ptr<Analysis::FlagDecisionStore> m_stationDecisions;
     std::optional<Archive::ClockReading> m_driftReading;
     int64_t m_stationId = 0; // the station the tables hold, 0 for none
 };

@@ -1,6 +1,8 @@
 #include "views/TChildQuality.h"
 
 #include "analysis/QualityState.h"
+#include "ui/OmbrexError.h"
+#include "ui/Prompts.h"
 #include "views/TChildHyetograph.h"
 #include "views/TChildStorms.h"
 #include "views/TChildText.h"
@@ -156,12 +158,21 @@ void TChildQuality::DecideSelected(std::optional<FlagVerdict> verdict) {
 
 void TChildQuality::DecideRows(const std::vector<size_t>& rows,
                                std::optional<FlagVerdict> verdict) {
-    ::DecideRows(Analysis::FlagDecisions(), m_rows, rows, verdict, NowDateTime());
+    // An archived station's store writes each decision through: one it cannot keep is said.
+    try {
+        ::DecideRows(Analysis::FlagDecisions(), m_rows, rows, verdict, NowDateTime());
+    } catch (const OmbrexError& e) {
+        Prompts::ShowError(e.message());
+    }
     decided();
 }
 
 void TChildQuality::DecideAllOf(char letter, FlagVerdict verdict) {
-    DecideKind(Analysis::FlagDecisions(), m_rows, letter, verdict, NowDateTime());
+    try {
+        DecideKind(Analysis::FlagDecisions(), m_rows, letter, verdict, NowDateTime());
+    } catch (const OmbrexError& e) {
+        Prompts::ShowError(e.message());
+    }
     decided();
 }
 

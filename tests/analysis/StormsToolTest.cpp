@@ -178,7 +178,9 @@ TEST(StormsTool, RefusesBadInputWithOneLineOnStandardError) {
          {WriteDataFile(), QStringLiteral("--separation"), QStringLiteral("-5")},
          "--separation"},
         {"bad zone", {WriteDataFile(), QStringLiteral("--zone"), QStringLiteral("1")}, "--zone"},
-        {"station", {QStringLiteral("--station"), QStringLiteral("North")}, "--station"},
+        {"no such station",
+         {QStringLiteral("--station"), QStringLiteral("North")},
+         "no station \"North\""},
     };
     for (const auto& c : cases) {
         const ToolRun r = Tool(c.args);

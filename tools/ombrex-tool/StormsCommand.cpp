@@ -9,8 +9,11 @@
 #include "analysis/TableStorms.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/StationQuality.h"
+#include "archive/StationArchive.h"
 #include "data/DataUnit.h"
 #include "data/RecordFiles.h"
+#include "tools/ombrex-tool/ToolStation.h"
 #include "ui/OmbrexError.h"
 
 #include <QDateTime>
@@ -24,9 +27,10 @@ namespace {
 
 const char kUsage[] =
     "Usage: ombrex-tool storms FILE [OPTIONS]\n"
-    "       ombrex-tool storms --station NAME [OPTIONS]\n"
+    "       ombrex-tool storms --station NAME [--archive FILE] [OPTIONS]\n"
     "\n"
-    "Prints the storms of a data file, a Tarnell file or a raw download capture as CSV on\n"
+    "Prints the storms of a data file, a Tarnell file, a raw download capture or a station of\n"
+    "the archive as CSV on\n"
     "standard output, one row a storm in time order: start and end (logger clock and UTC),\n"
     "duration, tips, depth, peak intensities for 5 minutes to 24 hours, storm energy, EI30 and\n"
     "whether the storm is erosive. Depths in mm, intensities in mm/h, energy in MJ/ha, EI30 in\n"
@@ -42,11 +46,16 @@ const char kUsage[] =
     "  --logger-version VVV    a raw capture's logger version; its third character selects the\n"
     "                          record format (225: the new format)\n"
     "  --ignore-crc            analyse a file whose check sum fails\n"
+    "  --station NAME          a station of the archive: its collector, clock zone, quality\n"
+    "                          settings and the flags accepted in the program; where its tip\n"
+    "                          time constant is set, corrected_* columns follow the raw ones\n"
+    "  --archive FILE          another archive than the per-user one\n"
     "  --help                  this text\n";
 
 struct Options {
     QString file;
     QString station;
+    QString archive;
     QString loggerVersion = QStringLiteral("225");
     Analysis::StormOptions storm;
     int bucketFactor = 10;
@@ -138,6 +147,8 @@ bool Parse(const QStringList& args, Options& o) {
             o.loggerVersion = value();
         else if (a == QLatin1String("--station"))
             o.station = value();
+        else if (a == QLatin1String("--archive"))
+            o.archive = value();
         else if (a == QLatin1String("--ignore-crc"))
             o.ignoreCrc = true;
         else if (a.startsWith(QLatin1String("--")))
@@ -149,12 +160,37 @@ bool Parse(const QStringList& args, Options& o) {
     }
     if (!o.station.isEmpty() && !o.file.isEmpty())
         throw OmbrexError(QStringLiteral("a file or --station, not both"));
-    if (!o.station.isEmpty())
-        throw OmbrexError(QStringLiteral("--station needs the station archive, which this build "
-                                         "does not have yet; give a file instead"));
-    if (o.file.isEmpty())
+    if (!o.archive.isEmpty() && o.station.isEmpty())
+        throw OmbrexError(QStringLiteral("--archive goes with --station"));
+    if (o.file.isEmpty() && o.station.isEmpty())
         throw OmbrexError(QStringLiteral("no file given (see --help)"));
     return true;
+}
+
+int PrintStorms(const Options& o, const QString& source) {
+    Analysis::SetLeaveOutAcceptedFlags(o.leaveOutFlags);
+    const Analysis::TableStorms analysis = Analysis::AnalyseTables(o.storm);
+    // A comment line, so that readers that skip "#" lines take the table as it is.
+    const QString note = QStringLiteral("# %1; %2; %3\n")
+                             .arg(source, StormReport::OptionsText(o.storm, DataUnit::BucketFactor),
+                                  StormReport::QualityText(analysis));
+    const QByteArray csv =
+        note.toUtf8() + Analysis::StormsCsv(analysis.Storms, o.zoneMinutes, analysis.Corrected);
+    if (std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout) != size_t(csv.size()) ||
+        std::fflush(stdout) != 0)
+        throw OmbrexError(QStringLiteral("cannot write to standard output"));
+    return 0;
+}
+
+// The station's own collector, zone, quality settings and stored decisions replace the
+// program's settings and any --bucket-factor or --zone.
+int StationStorms(Options o) {
+    const QString path = o.archive.isEmpty() ? StationArchive::DefaultArchivePath() : o.archive;
+    const ToolStation::OpenedStation opened = ToolStation::OpenStation(path, o.station);
+    StationArchive archive(path);
+    const auto decisions = StationQuality::Activate(archive, opened.Id, opened.Keys);
+    o.zoneMinutes = opened.ZoneMinutes;
+    return PrintStorms(o, QStringLiteral("station \"%1\"").arg(opened.Name));
 }
 
 } // namespace
@@ -165,6 +201,8 @@ int RunStorms(const QStringList& args) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (!o.station.isEmpty())
+        return StationStorms(o);
     DataUnit::BucketFactor = uint16_t(o.bucketFactor);
     const DataFiles::ReadResult read = RecordFiles::ReadRecordFile(o.file, o.loggerVersion);
     if (!read.failure.isEmpty())
@@ -177,16 +215,5 @@ int RunStorms(const QStringList& args) {
             QStringLiteral("\"%1\": the check sum failed, the records may hold errors "
                            "(--ignore-crc to analyse them anyway)")
                 .arg(o.file));
-    Analysis::SetLeaveOutAcceptedFlags(o.leaveOutFlags);
-    const Analysis::TableStorms analysis = Analysis::AnalyseTables(o.storm);
-    // A comment line, so that readers that skip "#" lines take the table as it is.
-    const QString note = QStringLiteral("# %1; %2; %3\n")
-                             .arg(QFileInfo(o.file).fileName(),
-                                  StormReport::OptionsText(o.storm, DataUnit::BucketFactor),
-                                  StormReport::QualityText(analysis));
-    const QByteArray csv = note.toUtf8() + Analysis::StormsCsv(analysis.Storms, o.zoneMinutes);
-    if (std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout) != size_t(csv.size()) ||
-        std::fflush(stdout) != 0)
-        throw OmbrexError(QStringLiteral("cannot write to standard output"));
-    return 0;
+    return PrintStorms(o, QFileInfo(o.file).fileName());
 }
