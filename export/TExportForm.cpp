@@ -188,11 +188,13 @@ void TExportForm::FormActivate() {
         m_rangeTo = DataUnit::GetEvent(count - 1, outOfRange).DateTime;
         showRange();
     }
-    if (!SpreadsheetAvailable()) {
+    // The standard data formats need no spreadsheet program: without one the dialog stays open
+    // for them, with the spreadsheet reports out of reach.
+    const bool spreadsheet = SpreadsheetAvailable();
+    DayMinSelect->setEnabled(spreadsheet);
+    ExportBtn->setEnabled(spreadsheet);
+    if (!spreadsheet)
         Prompts::ShowError(NotInstalledText);
-        // Closed once the opening has completed, not from inside it.
-        QCoreApplication::postEvent(this, new QEvent(CloseAsCancelled));
-    }
 }
 
 void TExportForm::showEvent(QShowEvent* event) {
