@@ -1,14 +1,12 @@
 // What the archive does when its file or its disk lets it down: a clear error naming the
 // archive, and the file as it was.
 #include "ArchiveTestSupport.h"
+#include "tests/support/SmallDisk.h"
 
 #include "ui/OmbrexError.h"
 
 #include <QDir>
 #include <QSqlError>
-#include <cerrno>
-#include <cstring>
-#include <sys/mount.h>
 
 namespace {
 
@@ -93,35 +91,6 @@ TEST_F(Faults_, AFileThatIsNoArchiveIsRefusedAndLeftAlone) {
         EXPECT_FALSE(QFile::exists(m_path + "-wal")) << c.what;
     }
 }
-
-// A small file system of its own (needs the right to mount, as root in a container has).
-class SmallDisk {
-public:
-    SmallDisk(const QString& folder, const char* size)
-        : m_folder(folder.toLocal8Bit()), m_options(QByteArray("size=") + size) {
-        QDir().mkpath(folder);
-        if (::mount("tmpfs", m_folder.constData(), "tmpfs", 0, m_options.constData()) == 0)
-            m_mounted = true;
-        else
-            m_why = std::strerror(errno);
-    }
-    ~SmallDisk() {
-        if (m_mounted)
-            ::umount2(m_folder.constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    const char* why() const { return m_why; }
-    bool makeReadOnly() {
-        return ::mount(nullptr, m_folder.constData(), nullptr, MS_REMOUNT | MS_RDONLY,
-                       m_options.constData()) == 0;
-    }
-
-private:
-    QByteArray m_folder;
-    QByteArray m_options;
-    bool m_mounted = false;
-    const char* m_why = "";
-};
 
 // The disk fills up while a big download is added, or the folder turns read-only: a clear
 // error naming the archive and the reason, and the archive as it was before.

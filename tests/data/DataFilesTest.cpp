@@ -3,6 +3,7 @@
 
 #include "tests/data/DataTestSupport.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TestUtil.h"
 #include "ui/OmbrexError.h"
 
@@ -201,33 +202,6 @@ TEST_F(DataFiles_, FailedOverwriteOrAppendKeepsTheOldFile) {
     }
 }
 
-// A small file system of its own (needs the right to mount, as root in a container has).
-class SmallDisk {
-public:
-    explicit SmallDisk(const QString& folder) : m_folder(folder.toLocal8Bit()) {
-        QDir().mkpath(folder);
-        if (::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=128k") == 0)
-            m_mounted = true;
-        else
-            m_why = std::strerror(errno);
-    }
-    ~SmallDisk() {
-        if (m_mounted)
-            ::umount2(m_folder.constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    const char* why() const { return m_why; }
-    bool makeReadOnly() {
-        return ::mount(nullptr, m_folder.constData(), nullptr, MS_REMOUNT | MS_RDONLY,
-                       "size=128k") == 0;
-    }
-
-private:
-    QByteArray m_folder;
-    bool m_mounted = false;
-    const char* m_why = "";
-};
-
 // A full disk and a read-only folder, for real: the old file stays as it was, nothing is left
 // beside it, and the message names the file and the system's reason.
 TEST_F(DataFiles_, FullDiskOrReadOnlyFolderKeepsTheOldFile) {
@@ -244,7 +218,7 @@ TEST_F(DataFiles_, FullDiskOrReadOnlyFolderKeepsTheOldFile) {
     for (const Case& c : {Case{"full", false, "No space left on device"},
                           Case{"read-only", true, "Read-only file system"}}) {
         const QString folder = PathIn(c.name);
-        SmallDisk disk(folder);
+        SmallDisk disk(folder, "128k");
         if (!disk.mounted()) {
             GTEST_SKIP() << "cannot mount a small file system here: " << disk.why();
         }

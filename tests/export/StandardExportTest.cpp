@@ -3,6 +3,7 @@
 #include "analysis/RainSeries.h"
 #include "analysis/Storms.h"
 #include "data/DataUnit.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TestUtil.h"
 #include "ui/OmbrexError.h"
 
@@ -439,33 +440,6 @@ TEST_F(StandardExport_, CancelLeavesNoFileAndKeepsTheOld) {
     }
 }
 
-// A small file system of its own (needs the right to mount, as root in a container has).
-class SmallDisk {
-public:
-    explicit SmallDisk(const QString& folder) : m_folder(folder.toLocal8Bit()) {
-        QDir().mkpath(folder);
-        if (::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=64k") == 0)
-            m_mounted = true;
-        else
-            m_why = std::strerror(errno);
-    }
-    ~SmallDisk() {
-        if (m_mounted)
-            ::umount2(m_folder.constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    const char* why() const { return m_why; }
-    bool makeReadOnly() {
-        return ::mount(nullptr, m_folder.constData(), nullptr, MS_REMOUNT | MS_RDONLY,
-                       "size=64k") == 0;
-    }
-
-private:
-    QByteArray m_folder;
-    bool m_mounted = false;
-    const char* m_why = "";
-};
-
 TEST_F(StandardExport_, FullDiskOrReadOnlyFolderIsAClearErrorAndLeavesNothing) {
     DataUnit::ClearTables();
     for (int i = 0; i < 4000; ++i) // more rows than the small disk holds in any format
@@ -482,7 +456,7 @@ TEST_F(StandardExport_, FullDiskOrReadOnlyFolderIsAClearErrorAndLeavesNothing) {
                           Case{"read-only", true, "Read-only file system"}}) {
         for (Format f : {Format::RecordCsv, Format::IntervalCsv, Format::NetCdf, Format::WaterMl}) {
             const QString folder = PathIn(c.name);
-            SmallDisk disk(folder);
+            SmallDisk disk(folder, "64k");
             if (!disk.mounted()) {
                 GTEST_SKIP() << "cannot mount a small file system here: " << disk.why();
             }
