@@ -1,5 +1,7 @@
 #include "app/AddToStationDialog.h"
 
+#include "app/DialogButtons.h"
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,16 +27,7 @@ AddToStationDialog::AddToStationDialog(QWidget* mainWindow, const QString& file,
     StationBox->setToolTip(QStringLiteral("A name that is not in the list makes a new station"));
     layout->addWidget(StationBox);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    layout->addLayout(buttons);
+    layout->addLayout(OkCancelRow(this, OKBtn, CancelBtn));
 
     connect(OKBtn, &QPushButton::clicked, this, [this] {
         const QString name = StationBox->currentText().trimmed();

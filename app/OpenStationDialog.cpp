@@ -1,5 +1,7 @@
 #include "app/OpenStationDialog.h"
 
+#include "app/DialogButtons.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -62,21 +64,11 @@ OpenStationDialog::OpenStationDialog(QWidget* mainWindow,
         List->resizeColumnToContents(c);
     layout->addWidget(List);
 
-    auto* buttons = new QHBoxLayout;
     AcceptBtn = new QPushButton(QStringLiteral("Accept Kept Downloads"), this);
     AcceptBtn->setObjectName(QStringLiteral("AcceptBtn"));
     AcceptBtn->setToolTip(QStringLiteral("Join the downloads whose check sum failed to the "
                                          "station's record"));
-    buttons->addWidget(AcceptBtn);
-    buttons->addStretch();
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    layout->addLayout(buttons);
+    layout->addLayout(OkCancelRow(this, OKBtn, CancelBtn, AcceptBtn));
 
     const auto open = [this] {
         const int64_t id = SelectedStation();

@@ -1,5 +1,7 @@
 #include "app/StationPropertiesDialog.h"
 
+#include "app/DialogButtons.h"
+
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -108,16 +110,7 @@ StationPropertiesDialog::StationPropertiesDialog(QWidget* mainWindow,
     calibrationForm->addRow(QString(), hint);
     layout->addWidget(calibration);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    layout->addLayout(buttons);
+    layout->addLayout(OkCancelRow(this, OKBtn, CancelBtn));
 
     connect(OKBtn, &QPushButton::clicked, this, [this] {
         Archive::StationSettings s = m_settings;
