@@ -1,5 +1,6 @@
 #include "views/TChildGraph.h"
 
+#include "views/ChartClipboard.h"
 #include "views/TChildHyetograph.h"
 
 #include "data/DataUnit.h"
@@ -11,19 +12,14 @@
 
 #include <QBarSeries>
 #include <QBarSet>
-#include <QBuffer>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
-#include <QClipboard>
 #include <QContextMenuEvent>
-#include <QGuiApplication>
 #include <QLocale>
 #include <QMenu>
-#include <QMimeData>
 #include <QPainter>
 #include <QPrinter>
-#include <QSvgGenerator>
 #include <QValueAxis>
 
 namespace {
@@ -252,22 +248,5 @@ void TChildGraph::DoPrint(QPrinter* printer) {
 }
 
 void TChildGraph::CopyToClipboard() {
-    const QSize size = m_view->viewport()->size();
-    const QImage bitmap = m_view->grab(m_view->viewport()->geometry()).toImage();
-    QByteArray svg;
-    QBuffer buffer(&svg);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(size);
-    generator.setViewBox(QRect(QPoint(0, 0), size));
-    generator.setTitle(QStringLiteral("Daily Rainfall"));
-    {
-        QPainter painter(&generator);
-        m_view->render(&painter, QRectF(QPointF(0, 0), size), m_view->viewport()->rect());
-    }
-    auto* data = new QMimeData;
-    data->setImageData(bitmap);
-    data->setData(QStringLiteral("image/svg+xml"), svg);
-    QGuiApplication::clipboard()->setMimeData(data);
+    CopyChartToClipboard(m_view, QStringLiteral("Daily Rainfall"));
 }

@@ -1,6 +1,7 @@
 #include "views/TChildHyetograph.h"
 
 #include "analysis/QualityState.h"
+#include "views/ChartClipboard.h"
 
 #include "data/DataUnit.h"
 #include "ui/OmbrexError.h"
@@ -10,23 +11,18 @@
 #include "views/PrinterOrientation.h"
 
 #include <QBoxLayout>
-#include <QBuffer>
 #include <QChart>
 #include <QChartView>
-#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTimeAxis>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
 #include <QRubberBand>
-#include <QSvgGenerator>
 #include <QToolButton>
 #include <QToolTip>
 #include <QValueAxis>
@@ -465,22 +461,5 @@ void TChildHyetograph::DoPrint(QPrinter* printer) {
 
 void TChildHyetograph::CopyToClipboard() {
     settle();
-    const QSize size = m_view->viewport()->size();
-    const QImage bitmap = m_view->grab(m_view->viewport()->geometry()).toImage();
-    QByteArray svg;
-    QBuffer buffer(&svg);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(size);
-    generator.setViewBox(QRect(QPoint(0, 0), size));
-    generator.setTitle(kTitle);
-    {
-        QPainter painter(&generator);
-        m_view->render(&painter, QRectF(QPointF(0, 0), size), m_view->viewport()->rect());
-    }
-    auto* data = new QMimeData;
-    data->setImageData(bitmap);
-    data->setData(QStringLiteral("image/svg+xml"), svg);
-    QGuiApplication::clipboard()->setMimeData(data);
+    CopyChartToClipboard(m_view, kTitle);
 }
