@@ -176,25 +176,11 @@ QVariant Nullable(double value, double standard) {
 QVariant Nullable(int32_t value, int32_t standard) {
     return value == standard ? QVariant(QMetaType(QMetaType::Int)) : QVariant(value);
 }
-} // namespace
-
-int64_t StationArchive::CreateStation(const StationSettings& settings) {
-    if (settings.Name.trimmed().isEmpty())
-        fail(QStringLiteral("a station needs a name"));
-    if (FindStation(settings.Name) != 0)
-        fail(QStringLiteral("there is already a station named \"%1\"").arg(settings.Name));
+// The settings columns from model to notes, in the order the station table lists them; a value
+// at its default is stored as NULL so that a later default applies to it.
+Statement& BindSettings(Statement& statement, const StationSettings& settings) {
     const StationSettings standard;
-    const int64_t id = nextId("station");
-    Statement(
-        *this, db(),
-        QStringLiteral("INSERT INTO station (id, name, logger_name, model, bucket_factor, "
-                       "zone_minutes, tip_time_s, test_tip_min, pre_download_min, "
-                       "minute_ceiling_mm_h, hour_ceiling_mm, day_ceiling_mm, notes, created_utc) "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
-        .bind(qlonglong(id))
-        .bind(settings.Name)
-        .bind(settings.Name)
-        .bind(NotNull(settings.Model))
+    return statement.bind(NotNull(settings.Model))
         .bind(int(settings.BucketFactor))
         .bind(settings.ZoneMinutes)
         .bind(settings.TipTimeSeconds)
@@ -203,9 +189,24 @@ int64_t StationArchive::CreateStation(const StationSettings& settings) {
         .bind(Nullable(settings.MinuteCeilingMmH, standard.MinuteCeilingMmH))
         .bind(Nullable(settings.HourCeilingMm, standard.HourCeilingMm))
         .bind(Nullable(settings.DayCeilingMm, standard.DayCeilingMm))
-        .bind(NotNull(settings.Notes))
-        .bind(UtcText(QDateTime::currentDateTimeUtc()))
-        .run();
+        .bind(NotNull(settings.Notes));
+}
+} // namespace
+
+int64_t StationArchive::CreateStation(const StationSettings& settings) {
+    if (settings.Name.trimmed().isEmpty())
+        fail(QStringLiteral("a station needs a name"));
+    if (FindStation(settings.Name) != 0)
+        fail(QStringLiteral("there is already a station named \"%1\"").arg(settings.Name));
+    const int64_t id = nextId("station");
+    Statement insert(
+        *this, db(),
+        QStringLiteral("INSERT INTO station (id, name, logger_name, model, bucket_factor, "
+                       "zone_minutes, tip_time_s, test_tip_min, pre_download_min, "
+                       "minute_ceiling_mm_h, hour_ceiling_mm, day_ceiling_mm, notes, created_utc) "
+                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    insert.bind(qlonglong(id)).bind(settings.Name).bind(settings.Name);
+    BindSettings(insert, settings).bind(UtcText(QDateTime::currentDateTimeUtc())).run();
     return id;
 }
 
@@ -244,25 +245,14 @@ void StationArchive::SetSettings(int64_t id, const StationSettings& settings) {
     const int64_t other = FindStation(settings.Name);
     if (other != 0 && other != id)
         fail(QStringLiteral("there is already a station named \"%1\"").arg(settings.Name));
-    const StationSettings standard;
-    Statement(*this, db(),
-              QStringLiteral("UPDATE station SET name = ?, model = ?, bucket_factor = ?, "
-                             "zone_minutes = ?, tip_time_s = ?, test_tip_min = ?, "
-                             "pre_download_min = ?, minute_ceiling_mm_h = ?, hour_ceiling_mm = ?, "
-                             "day_ceiling_mm = ?, notes = ? WHERE id = ?"))
-        .bind(settings.Name)
-        .bind(NotNull(settings.Model))
-        .bind(int(settings.BucketFactor))
-        .bind(settings.ZoneMinutes)
-        .bind(settings.TipTimeSeconds)
-        .bind(Nullable(settings.TestTipMinutes, standard.TestTipMinutes))
-        .bind(Nullable(settings.PreDownloadMinutes, standard.PreDownloadMinutes))
-        .bind(Nullable(settings.MinuteCeilingMmH, standard.MinuteCeilingMmH))
-        .bind(Nullable(settings.HourCeilingMm, standard.HourCeilingMm))
-        .bind(Nullable(settings.DayCeilingMm, standard.DayCeilingMm))
-        .bind(NotNull(settings.Notes))
-        .bind(qlonglong(id))
-        .run();
+    Statement update(
+        *this, db(),
+        QStringLiteral("UPDATE station SET name = ?, model = ?, bucket_factor = ?, "
+                       "zone_minutes = ?, tip_time_s = ?, test_tip_min = ?, "
+                       "pre_download_min = ?, minute_ceiling_mm_h = ?, hour_ceiling_mm = ?, "
+                       "day_ceiling_mm = ?, notes = ? WHERE id = ?"));
+    update.bind(settings.Name);
+    BindSettings(update, settings).bind(qlonglong(id)).run();
     // The zone moves every anchor's offset: the corrected times follow.
     Statement segments(*this, db(), QStringLiteral("SELECT id FROM segment WHERE station_id = ?"));
     segments.bind(qlonglong(id)).run();
